@@ -1,0 +1,128 @@
+// The speech engine's custom interfaces, classes and identifiers.
+#pragma once
+
+#include <mmreg.h>
+#include <objbase.h>
+
+// ---- constants --------------------------------------------------------------
+
+enum SPEAKFLAGS : DWORD {
+    SPF_DEFAULT = 0,
+    SPF_ASYNC = 1,
+    SPF_PURGEBEFORESPEAK = 2,
+    SPF_IS_FILENAME = 4,
+    SPF_IS_XML = 8,
+    SPF_IS_NOT_XML = 16,
+};
+
+enum SPFILEMODE {
+    SPFM_OPEN_READONLY = 0,
+    SPFM_OPEN_READWRITE = 1,
+    SPFM_CREATE = 2,
+    SPFM_CREATE_ALWAYS = 3,
+};
+
+inline constexpr ULONGLONG SPFEI_ALL_EVENTS = 0xEFFFFFFFFFFFFFFFull;
+
+inline constexpr LONG SPMIN_RATE = -10;
+inline constexpr LONG SPMAX_RATE = 10;
+inline constexpr USHORT SPMAX_VOLUME = 100;
+
+inline constexpr GUID SPDFID_WaveFormatEx = MakeGuid("{C31ADBAE-527F-4FF5-A230-F62BB61FF70C}");
+inline constexpr GUID SPDFID_Text = MakeGuid("{7CEEF9F9-3D13-11D2-9EE7-00C04F797396}");
+
+inline constexpr WCHAR SPCAT_VOICES[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices";
+
+// ---- interfaces -------------------------------------------------------------
+
+// Where audio goes: the file stream and the default audio output both take it.
+struct ISequentialStream : IUnknown {
+    STDMETHOD(Write)(const void* data, ULONG bytes, ULONG* written) = 0;
+
+protected:
+    ~ISequentialStream() = default;
+};
+DECLARE_INTERFACE_IID(ISequentialStream, "{0C733A30-2A1C-11CE-ADE5-00AA0044773D}");
+
+struct ISpStreamFormat : ISequentialStream {
+    // *format receives a block from CoTaskMemAlloc that the caller frees.
+    STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) = 0;
+
+protected:
+    ~ISpStreamFormat() = default;
+};
+DECLARE_INTERFACE_IID(ISpStreamFormat, "{BED530BE-2606-4F4D-A1C0-54C5CDA5566F}");
+
+struct ISpStream : ISpStreamFormat {
+    STDMETHOD(BindToFile)(LPCWSTR fileName, SPFILEMODE mode, const GUID* formatId,
+                          const WAVEFORMATEX* format, ULONGLONG eventInterest) = 0;
+    STDMETHOD(Close)() = 0;
+
+protected:
+    ~ISpStream() = default;
+};
+DECLARE_INTERFACE_IID(ISpStream, "{12E3CCA9-7518-44C5-A5E7-BA5A79CB929E}");
+
+struct ISpDataKey : IUnknown {
+    // A null value name reads the key's default value; the string is CoTaskMemAlloc'd.
+    STDMETHOD(GetStringValue)(LPCWSTR valueName, LPWSTR* value) = 0;
+
+protected:
+    ~ISpDataKey() = default;
+};
+DECLARE_INTERFACE_IID(ISpDataKey, "{14056581-E16C-11D2-BB90-00C04F8EE6C0}");
+
+struct ISpObjectToken : ISpDataKey {
+    STDMETHOD(GetId)(LPWSTR* tokenId) = 0;  // CoTaskMemAlloc'd
+
+protected:
+    ~ISpObjectToken() = default;
+};
+DECLARE_INTERFACE_IID(ISpObjectToken, "{14056589-E16C-11D2-BB90-00C04F8EE6C0}");
+
+struct IEnumSpObjectTokens : IUnknown {
+    STDMETHOD(Next)(ULONG count, ISpObjectToken** tokens, ULONG* fetched) = 0;
+    STDMETHOD(Skip)(ULONG count) = 0;
+    STDMETHOD(Reset)() = 0;
+    STDMETHOD(Item)(ULONG index, ISpObjectToken** token) = 0;
+    STDMETHOD(GetCount)(ULONG* count) = 0;
+
+protected:
+    ~IEnumSpObjectTokens() = default;
+};
+DECLARE_INTERFACE_IID(IEnumSpObjectTokens, "{06B64F9E-7FDA-11D2-B4F2-00C04F797396}");
+
+struct ISpObjectTokenCategory : ISpDataKey {
+    STDMETHOD(SetId)(LPCWSTR categoryId, BOOL createIfNotExist) = 0;
+    STDMETHOD(GetId)(LPWSTR* categoryId) = 0;
+    STDMETHOD(EnumTokens)(LPCWSTR requiredAttributes, LPCWSTR optionalAttributes,
+                          IEnumSpObjectTokens** tokens) = 0;
+
+protected:
+    ~ISpObjectTokenCategory() = default;
+};
+DECLARE_INTERFACE_IID(ISpObjectTokenCategory, "{2D3D3845-39AF-4850-BBF9-40B49780011D}");
+
+struct ISpVoice : IUnknown {
+    STDMETHOD(SetOutput)(IUnknown* output, BOOL allowFormatChanges) = 0;
+    STDMETHOD(GetOutputStream)(ISpStreamFormat** stream) = 0;
+    STDMETHOD(SetVoice)(ISpObjectToken* token) = 0;
+    STDMETHOD(GetVoice)(ISpObjectToken** token) = 0;
+    STDMETHOD(Speak)(LPCWSTR text, DWORD flags, ULONG* streamNumber) = 0;
+    STDMETHOD(SetRate)(LONG rate) = 0;
+    STDMETHOD(GetRate)(LONG* rate) = 0;
+    STDMETHOD(SetVolume)(USHORT volume) = 0;
+    STDMETHOD(GetVolume)(USHORT* volume) = 0;
+    STDMETHOD(WaitUntilDone)(ULONG timeoutMs) = 0;
+
+protected:
+    ~ISpVoice() = default;
+};
+DECLARE_INTERFACE_IID(ISpVoice, "{6C44DF74-72B9-4992-A1EC-EF996E0422D4}");
+
+// ---- classes ----------------------------------------------------------------
+
+inline constexpr CLSID CLSID_SpVoice = MakeGuid("{96749377-3391-11D2-9EE3-00C04F797396}");
+inline constexpr CLSID CLSID_SpObjectTokenCategory = MakeGuid("{A910187F-0C7A-45AC-92CC-59EDAFB77B53}");
+inline constexpr CLSID CLSID_SpStream = MakeGuid("{715D9C59-4442-11D2-9605-00C04F8EE628}");
+inline constexpr CLSID CLSID_SpMMAudioOut = MakeGuid("{A8C680EB-3D32-11D2-9EE7-00C04F797396}");

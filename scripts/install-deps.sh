@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the programs and the tests need.
+# Only what is missing is installed; sudo is used when not running as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake make pkg-config
+  googletest libgtest-dev libgmock-dev
+  libespeak-ng-dev espeak-ng-data espeak-ng
+  libpulse-dev pulseaudio pulseaudio-utils
+  qt6-base-dev fonts-wqy-microhei
+  sox time hyperfine xdg-utils dbus
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
