@@ -1,0 +1,105 @@
+// Base services: last-error value and codes, file functions, console control
+// handlers and the private-profile (INI file) functions.
+#pragma once
+
+#include <windef.h>
+
+// Error codes (values as on Windows).
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD NO_ERROR = 0;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_OUTOFMEMORY = 14;
+inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr DWORD ERROR_WRITE_PROTECT = 19;
+inline constexpr DWORD ERROR_GEN_FAILURE = 31;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_HANDLE_EOF = 38;
+inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+inline constexpr DWORD ERROR_FILE_EXISTS = 80;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_BROKEN_PIPE = 109;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
+inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
+inline constexpr DWORD ERROR_BUSY = 170;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr DWORD ERROR_IO_DEVICE = 1117;
+inline constexpr DWORD ERROR_NOT_FOUND = 1168;
+inline constexpr DWORD ERROR_CANCELLED = 1223;
+inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr DWORD ERROR_TIMEOUT = 1460;
+inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
+
+// The calling thread's last-error value.
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Files.
+inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+inline constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x2;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+// Renames `from` to `to`. Without MOVEFILE_REPLACE_EXISTING an existing `to`
+// fails with ERROR_ALREADY_EXISTS; with it the replacement is atomic. `to` null
+// (delete on reboot) is not supported: ERROR_INVALID_PARAMETER.
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+BOOL MoveFileA(LPCSTR from, LPCSTR to);
+BOOL DeleteFileA(LPCSTR path);
+DWORD GetFileAttributesA(LPCSTR path);
+
+DWORD GetCurrentProcessId();
+
+// Console control events.
+inline constexpr DWORD CTRL_C_EVENT = 0;
+inline constexpr DWORD CTRL_BREAK_EVENT = 1;
+inline constexpr DWORD CTRL_CLOSE_EVENT = 2;
+inline constexpr DWORD CTRL_LOGOFF_EVENT = 5;
+inline constexpr DWORD CTRL_SHUTDOWN_EVENT = 6;
+
+using PHANDLER_ROUTINE = BOOL (*)(DWORD ctrlType);
+
+// Adds or removes a handler for console control events. The signals map to
+// events: SIGINT -> CTRL_C_EVENT, SIGQUIT -> CTRL_BREAK_EVENT, SIGHUP and
+// SIGTERM -> CTRL_CLOSE_EVENT. As on Windows each event is handled on a thread
+// of its own, the handlers called last-added first until one returns TRUE.
+// - CTRL_C_EVENT / CTRL_BREAK_EVENT: a handler returning TRUE ends the
+//   handling and the process runs on; when every handler returns FALSE (or
+//   none is left) the default ends the process with exit code 1.
+// - CTRL_CLOSE_EVENT: the handlers run, then the process ends with exit code 1
+//   whatever they return (Windows ends a closed console's process too).
+// Ending flushes the C runtime's streams and skips static destructors, since
+// other threads are still running. SetConsoleCtrlHandler(nullptr, TRUE) makes
+// the process ignore CTRL_C_EVENT (not inherited by child processes here);
+// (nullptr, FALSE) undoes that. Removing a handler that was never added fails
+// with ERROR_INVALID_PARAMETER.
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
+
+// Private-profile (INI file) functions. Sections and keys are found without
+// regard to ASCII case; values are read with blanks around them removed and a
+// pair of enclosing quotes dropped. Writes replace the file atomically.
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                               DWORD size, LPCSTR fileName);
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
