@@ -7,23 +7,35 @@ enum CLSCTX : DWORD {
     CLSCTX_INPROC_SERVER = 0x1,
     CLSCTX_INPROC_HANDLER = 0x2,
     CLSCTX_LOCAL_SERVER = 0x4,
+    CLSCTX_REMOTE_SERVER = 0x10,
     CLSCTX_INPROC = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+    CLSCTX_SERVER = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
     CLSCTX_ALL = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
 };
 
 enum COINIT : DWORD {
     COINIT_MULTITHREADED = 0x0,
     COINIT_APARTMENTTHREADED = 0x2,
+    COINIT_DISABLE_OLE1DDE = 0x4,
+    COINIT_SPEED_OVER_MEMORY = 0x8,
 };
 
-// Per thread and counted: S_OK for the first call, S_FALSE for each further one.
+// Per thread and counted: S_OK for the first call, S_FALSE for each further one in the
+// same model, RPC_E_CHANGED_MODE (not counted) when asking for the other model.
+// CoInitialize is CoInitializeEx with COINIT_APARTMENTTHREADED.
 HRESULT CoInitialize(LPVOID reserved);
 HRESULT CoInitializeEx(LPVOID reserved, DWORD coinit);
+// Undoes one successful CoInitialize[Ex] of this thread; extra calls do nothing.
 void CoUninitialize();
 
+// In-process classes come from the class table (class_table.h). Both fail with
+// CO_E_NOTINITIALIZED on a thread that has not initialised COM.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID riid, LPVOID* object);
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID reserved, REFIID riid, LPVOID* object);
 
+// The task allocator: blocks that cross interfaces, freed by whoever receives them.
 LPVOID CoTaskMemAlloc(SIZE_T size);
+// A null block allocates; size 0 frees the block and gives nullptr; on failure the
+// old block is left as it was and nullptr is returned.
 LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size);
 void CoTaskMemFree(LPVOID block);

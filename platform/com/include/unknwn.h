@@ -4,6 +4,8 @@
 #include <guiddef.h>
 #include <winerror.h>
 
+#include <type_traits>
+
 #define STDMETHODCALLTYPE
 #define STDMETHOD(name) virtual HRESULT STDMETHODCALLTYPE name
 #define STDMETHOD_(type, name) virtual type STDMETHODCALLTYPE name
@@ -20,6 +22,24 @@ struct InterfaceId;
     inline constexpr IID IID_##Interface = InterfaceId<Interface>::value
 
 #define __uuidof(Interface) (InterfaceId<Interface>::value)
+
+struct IUnknown;
+
+// The interface another one derives from, so that an object answers QueryInterface for
+// every interface up the chain (ISpStream -> ISpStreamFormat -> ISequentialStream).
+// Interfaces that derive straight from IUnknown need no declaration.
+template <class Interface>
+struct InterfaceBase {
+    using type = IUnknown;
+};
+
+#define DECLARE_INTERFACE_BASE(Interface, Base)                             \
+    template <>                                                             \
+    struct InterfaceBase<Interface> {                                       \
+        static_assert(std::is_base_of_v<Base, Interface>,                   \
+                      #Interface " does not derive from " #Base);           \
+        using type = Base;                                                  \
+    }
 
 struct IUnknown {
     STDMETHOD(QueryInterface)(REFIID riid, void** object) = 0;
