@@ -2,6 +2,7 @@
 #pragma once
 
 #include <unknwn.h>
+#include <wtypes.h>
 
 enum CLSCTX : DWORD {
     CLSCTX_INPROC_SERVER = 0x1,
@@ -39,3 +40,23 @@ LPVOID CoTaskMemAlloc(SIZE_T size);
 // old block is left as it was and nullptr is returned.
 LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size);
 void CoTaskMemFree(LPVOID block);
+
+// ---- class identifiers as text ----------------------------------------------------
+
+// Writes "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" and its terminator into buffer;
+// the number of units written (39), or 0 when the buffer is too small.
+int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int size);
+// The same text in a block from CoTaskMemAlloc.
+HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
+HRESULT StringFromIID(REFIID iid, LPOLESTR* text);
+// A braced GUID, or else a ProgID; CO_E_CLASSSTRING when it is neither. A null text
+// gives GUID_NULL.
+HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
+HRESULT IIDFromString(LPCOLESTR text, IID* iid);
+// The class of a ProgID: the class table's in-process classes first (the engine's
+// classes need no setup), then the registry (HKEY_CLASSES_ROOT\<ProgID>\CLSID).
+// CO_E_CLASSSTRING when unknown, E_INVALIDARG for null arguments.
+HRESULT CLSIDFromProgID(LPCOLESTR progId, LPCLSID clsid);
+// The ProgID of a class (class table, then registry) in a block from CoTaskMemAlloc;
+// REGDB_E_CLASSNOTREG when it has none.
+HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* progId);
