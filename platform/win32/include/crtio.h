@@ -21,7 +21,7 @@ std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* strea
 std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE* stream);
 int fputc(int byte, FILE* stream);
 int fputs(const char* text, FILE* stream);  // non-negative or EOF
-int fflush(FILE* stream);                   // 0 or EOF; a stream opened for reading: 0
+int fflush(FILE* stream);                   // 0 or EOF; reading stream: 0; null (all streams): EOF, EINVAL
 int fclose(FILE* stream);                   // flushes and closes; 0 or EOF; frees the stream
 int ferror(FILE* stream);
 int feof(FILE* stream);
