@@ -23,6 +23,8 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
 inline constexpr GUID GUID_NULL{};
+inline constexpr IID IID_NULL{};
+inline constexpr CLSID CLSID_NULL{};
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }

@@ -30,6 +30,9 @@ inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// The key a handle names was deleted after it was opened.
+inline constexpr DWORD ERROR_KEY_DELETED = 1018;
+
 inline constexpr DWORD REG_NONE = 0;
 inline constexpr DWORD REG_SZ = 1;
 inline constexpr DWORD REG_EXPAND_SZ = 2;
@@ -39,15 +42,15 @@ inline constexpr DWORD REG_DWORD = 4;
 // Results are Win32 error codes: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND (no such key or
 // value), ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER, ERROR_ACCESS_DENIED (a key
 // opened without the right), ERROR_MORE_DATA (buffer too small; *dataSize says how
-// much is needed), ERROR_NOT_SUPPORTED (a value type the store does not keep),
-// ERROR_DISK_FULL and others when the store cannot be written.
+// much is needed), ERROR_KEY_DELETED, ERROR_DISK_FULL and others when the store
+// cannot be written (the store is then as it was before the call).
 LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM access,
                         LPSECURITY_ATTRIBUTES security, PHKEY result, DWORD* disposition);
 LSTATUS RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LSTATUS RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
-// REG_SZ values (the data's bytes, a terminator added when missing); a null or empty
-// value name is the key's default value.
+// Keeps the bytes with their type; reading a REG_SZ/REG_EXPAND_SZ value back always
+// gives a terminated string. A null or empty value name is the key's default value.
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 // Sets the default value of subKey (created when missing) to a REG_SZ string.
 LSTATUS RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD size);

@@ -42,6 +42,8 @@ enum VARENUM : VARTYPE {
     VT_UI1 = 17,
     VT_UI2 = 18,
     VT_UI4 = 19,
+    VT_I8 = 20,
+    VT_UI8 = 21,
     VT_INT = 22,
     VT_UINT = 23,
     VT_VOID = 24,

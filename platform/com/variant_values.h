@@ -1,0 +1,19 @@
+// Shared by the VARIANT functions: which types exist and how values are duplicated.
+#pragma once
+
+#include <oleauto.h>
+
+namespace com {
+
+// A base type (no VT_BYREF) that a VARIANT may hold here.
+bool IsValueType(VARTYPE vt);
+// A type a VARIANT may carry: a value type, or VT_BYREF with a value type or VT_VARIANT.
+bool IsValidVariantType(VARTYPE vt);
+// An owned copy of a variant that holds no reference: the BSTR duplicated, the
+// interface given one more reference.
+HRESULT DuplicateValue(const VARIANT& src, VARIANT& out);
+// A non-owning view of what src holds: src itself, or the value a by-reference
+// variant points at (one VT_VARIANT level followed).
+HRESULT ViewValue(const VARIANT& src, VARIANT& view);
+
+}  // namespace com
