@@ -1,0 +1,166 @@
+// Private-profile functions over Document, with whole-file atomic writes.
+// A file name is used as given (relative names from the current directory).
+#include <winbase.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <atomic_file.h>
+#include <codepage.h>
+#include <errno_map.h>
+#include <profile_document.h>
+#include <syscalls.h>
+#include <winnls.h>
+
+namespace {
+
+using win32::profile::Document;
+
+// Writers of this process take turns, so no key written by one is lost to
+// another's read-modify-write.
+std::mutex writeMutex;
+
+struct Loaded {
+    Document document;
+    std::string bytes;
+    bool exists = false;
+    int error = 0;  // errno of a read that failed for another reason than absence
+};
+
+Loaded Load(const char* fileName)
+{
+    Loaded loaded;
+    if (!win32::sys::ReadWholeFile(fileName, loaded.bytes)) {
+        if (errno != ENOENT) loaded.error = errno;
+        loaded.bytes.clear();
+        return loaded;
+    }
+    loaded.exists = true;
+    loaded.document = Document::Parse(loaded.bytes);
+    return loaded;
+}
+
+std::string WithoutTrailingBlanks(const char* text)
+{
+    std::string out = text ? text : "";
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    return out;
+}
+
+// Copies a string cut to size - 1 bytes, never inside a character of the ANSI
+// code page. The count copied.
+DWORD CopyString(const std::string& value, LPSTR buffer, DWORD size)
+{
+    std::size_t length = value.size();
+    if (length > size - 1) length = win32::nls::CharacterBoundary(CP_ACP, value, size - 1);
+    std::memcpy(buffer, value.data(), length);
+    buffer[length] = '\0';
+    if (length < value.size()) SetLastError(ERROR_MORE_DATA);
+    return static_cast<DWORD>(length);
+}
+
+// Copies names as zero-terminated strings followed by one more zero; when they
+// do not fit, the last one is cut and two zeros end the buffer (size - 2).
+DWORD CopyNames(const std::vector<std::string>& names, LPSTR buffer, DWORD size)
+{
+    std::string all;
+    for (const auto& name : names) all.append(name).push_back('\0');
+    if (all.size() + 1 <= size) {
+        std::memcpy(buffer, all.data(), all.size());
+        buffer[all.size()] = '\0';
+        return static_cast<DWORD>(all.size());
+    }
+    SetLastError(ERROR_MORE_DATA);
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::memcpy(buffer, all.data(), size - 2);
+    buffer[size - 2] = buffer[size - 1] = '\0';
+    return size - 2;
+}
+
+// The value of a key, with the last error telling why there is none.
+std::optional<std::string> ReadValue(LPCSTR section, LPCSTR key, LPCSTR fileName)
+{
+    if (!fileName || !section || !key) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return std::nullopt;
+    }
+    Loaded loaded = Load(fileName);
+    auto value = loaded.document.Get(section, key);
+    if (value) SetLastError(ERROR_SUCCESS);
+    else SetLastError(loaded.error ? win32::ErrorFromErrno(loaded.error, fileName) : ERROR_FILE_NOT_FOUND);
+    return value;
+}
+
+// Leading digits with an optional sign, wrapping at 32 bits as Windows does.
+UINT ParseLeadingInteger(const std::string& text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    UINT value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10u + UINT(text[i] - '0');
+    return negative ? 0u - value : value;
+}
+
+BOOL Fail(DWORD error)
+{
+    SetLastError(error);
+    return FALSE;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                               LPCSTR fileName)
+{
+    if (!buffer || size == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!section || !key) {
+        Loaded loaded = fileName ? Load(fileName) : Loaded{};
+        SetLastError(ERROR_SUCCESS);
+        return CopyNames(section ? loaded.document.Keys(section) : loaded.document.Sections(), buffer, size);
+    }
+    auto value = ReadValue(section, key, fileName);
+    DWORD error = GetLastError();
+    DWORD copied = CopyString(value ? *value : WithoutTrailingBlanks(defaultValue), buffer, size);
+    if (GetLastError() != ERROR_MORE_DATA) SetLastError(error);
+    return copied;
+}
+
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName)
+{
+    auto value = ReadValue(section, key, fileName);
+    if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+    return ParseLeadingInteger(*value);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
+{
+    if (!section && !key && !value) return TRUE;  // a cache flush: nothing is cached
+    if (!section || !fileName || !*fileName) return Fail(ERROR_INVALID_PARAMETER);
+
+    std::lock_guard lock(writeMutex);
+    Loaded loaded = Load(fileName);
+    if (loaded.error) return Fail(win32::ErrorFromErrno(loaded.error, fileName));
+    if (!key) loaded.document.RemoveSection(section);
+    else if (!value) loaded.document.RemoveKey(section, key);
+    else loaded.document.Set(section, key, value);
+
+    std::string bytes = loaded.document.Serialize();
+    bool removal = !key || !value;
+    if ((loaded.exists && bytes == loaded.bytes) || (!loaded.exists && removal)) {
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    if (!win32::sys::WriteFileAtomically(fileName, bytes)) return Fail(win32::ErrorFromErrno(errno, fileName));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
