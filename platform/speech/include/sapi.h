@@ -31,6 +31,29 @@ inline constexpr USHORT SPMAX_VOLUME = 100;
 inline constexpr GUID SPDFID_WaveFormatEx = MakeGuid("{C31ADBAE-527F-4FF5-A230-F62BB61FF70C}");
 inline constexpr GUID SPDFID_Text = MakeGuid("{7CEEF9F9-3D13-11D2-9EE7-00C04F797396}");
 
+// Flags of the automation interface's Speak: the same values as SPF_*.
+enum SpeechVoiceSpeakFlags : LONG {
+    SVSFDefault = 0,
+    SVSFlagsAsync = 1,
+    SVSFPurgeBeforeSpeak = 2,
+    SVSFIsFilename = 4,
+    SVSFIsXML = 8,
+    SVSFIsNotXML = 16,
+};
+
+// Engine status codes.
+inline constexpr HRESULT SPERR_UNINITIALIZED = MAKE_HRESULT_CODE(0x80045001);
+inline constexpr HRESULT SPERR_ALREADY_INITIALIZED = MAKE_HRESULT_CODE(0x80045002);
+inline constexpr HRESULT SPERR_UNSUPPORTED_FORMAT = MAKE_HRESULT_CODE(0x80045003);
+inline constexpr HRESULT SPERR_INVALID_FLAGS = MAKE_HRESULT_CODE(0x80045004);
+inline constexpr HRESULT SPERR_DEVICE_BUSY = MAKE_HRESULT_CODE(0x80045006);
+inline constexpr HRESULT SPERR_NO_DRIVER = MAKE_HRESULT_CODE(0x80045009);  // no audio server
+inline constexpr HRESULT SPERR_AUDIO_STOPPED = MAKE_HRESULT_CODE(0x80045011);  // the server went away
+inline constexpr HRESULT SPERR_NO_MORE_ITEMS = MAKE_HRESULT_CODE(0x80045039);
+inline constexpr HRESULT SPERR_NOT_FOUND = MAKE_HRESULT_CODE(0x8004503A);
+inline constexpr HRESULT SPERR_STREAM_CLOSED = MAKE_HRESULT_CODE(0x80045025);
+inline constexpr HRESULT SPERR_ENGINE_FAILED = MAKE_HRESULT_CODE(0x80045041);  // synthesizer unavailable
+
 inline constexpr WCHAR SPCAT_VOICES[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices";
 
 // ---- interfaces -------------------------------------------------------------
@@ -52,6 +75,7 @@ protected:
     ~ISpStreamFormat() = default;
 };
 DECLARE_INTERFACE_IID(ISpStreamFormat, "{BED530BE-2606-4F4D-A1C0-54C5CDA5566F}");
+DECLARE_INTERFACE_BASE(ISpStreamFormat, ISequentialStream);
 
 struct ISpStream : ISpStreamFormat {
     STDMETHOD(BindToFile)(LPCWSTR fileName, SPFILEMODE mode, const GUID* formatId,
@@ -62,6 +86,7 @@ protected:
     ~ISpStream() = default;
 };
 DECLARE_INTERFACE_IID(ISpStream, "{12E3CCA9-7518-44C5-A5E7-BA5A79CB929E}");
+DECLARE_INTERFACE_BASE(ISpStream, ISpStreamFormat);
 
 struct ISpDataKey : IUnknown {
     // A null value name reads the key's default value; the string is CoTaskMemAlloc'd.
@@ -79,6 +104,7 @@ protected:
     ~ISpObjectToken() = default;
 };
 DECLARE_INTERFACE_IID(ISpObjectToken, "{14056589-E16C-11D2-BB90-00C04F8EE6C0}");
+DECLARE_INTERFACE_BASE(ISpObjectToken, ISpDataKey);
 
 struct IEnumSpObjectTokens : IUnknown {
     STDMETHOD(Next)(ULONG count, ISpObjectToken** tokens, ULONG* fetched) = 0;
@@ -102,6 +128,7 @@ protected:
     ~ISpObjectTokenCategory() = default;
 };
 DECLARE_INTERFACE_IID(ISpObjectTokenCategory, "{2D3D3845-39AF-4850-BBF9-40B49780011D}");
+DECLARE_INTERFACE_BASE(ISpObjectTokenCategory, ISpDataKey);
 
 struct ISpVoice : IUnknown {
     STDMETHOD(SetOutput)(IUnknown* output, BOOL allowFormatChanges) = 0;
@@ -125,4 +152,6 @@ DECLARE_INTERFACE_IID(ISpVoice, "{6C44DF74-72B9-4992-A1EC-EF996E0422D4}");
 inline constexpr CLSID CLSID_SpVoice = MakeGuid("{96749377-3391-11D2-9EE3-00C04F797396}");
 inline constexpr CLSID CLSID_SpObjectTokenCategory = MakeGuid("{A910187F-0C7A-45AC-92CC-59EDAFB77B53}");
 inline constexpr CLSID CLSID_SpStream = MakeGuid("{715D9C59-4442-11D2-9605-00C04F8EE628}");
+// Another name of the WAV file stream class.
+inline constexpr CLSID CLSID_SpFileStream = MakeGuid("{947812B3-2AE1-4644-BA86-9E90DED7EC91}");
 inline constexpr CLSID CLSID_SpMMAudioOut = MakeGuid("{A8C680EB-3D32-11D2-9EE7-00C04F797396}");

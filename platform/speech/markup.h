@@ -1,0 +1,34 @@
+// The engine's speech markup: a text that begins with '<' is read as XML tags that
+// change how the text between them is said. Unknown tags are skipped, never spoken.
+#pragma once
+
+#include "synthesizer.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace speech {
+
+struct SpeechPiece {
+    enum class Kind { Text, Silence };
+    Kind kind = Kind::Text;
+    std::string text;         // UTF-8, for Text
+    unsigned silenceMs = 0;   // for Silence
+    std::optional<int> absoluteRate;  // overrides the voice's rate
+    int rateChange = 0;       // added to the voice's rate otherwise
+    int pitch = 0;            // -10..10
+    int volume = 100;         // 0..100, scales the voice's volume
+    bool emphasis = false;
+    bool spell = false;
+};
+
+// Plain text: one piece said as it is (none when empty).
+std::vector<SpeechPiece> PlainText(std::u16string_view text);
+// Markup: the pieces the tags and the text between them describe.
+std::vector<SpeechPiece> ParseMarkup(std::u16string_view text);
+// Whether a text without a markup flag is markup: its first non-blank character is '<'.
+bool LooksLikeMarkup(std::u16string_view text);
+
+}  // namespace speech

@@ -1,0 +1,34 @@
+// SpStream: a stream bound to a WAV file, the output the converter renders into.
+#pragma once
+
+#include "wav_file_writer.h"
+
+#include <com_object.h>
+#include <sapi.h>
+
+#include <mutex>
+
+namespace speech {
+
+class SpStream final : public ComObject<ISpStream> {
+public:
+    SpStream() = default;
+
+    STDMETHOD(Write)(const void* data, ULONG bytes, ULONG* written) override;
+    STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) override;
+    STDMETHOD(BindToFile)(LPCWSTR fileName, SPFILEMODE mode, const GUID* formatId, const WAVEFORMATEX* format,
+                          ULONGLONG eventInterest) override;
+    STDMETHOD(Close)() override;
+
+private:
+    ~SpStream() override;  // the last reference finishes the file
+
+    enum class State { Unbound, Bound, Closed };
+
+    std::mutex mutex_;
+    State state_ = State::Unbound;
+    WAVEFORMATEX format_{};
+    WavFileWriter file_;
+};
+
+}  // namespace speech

@@ -1,0 +1,170 @@
+#include "sp_voice.h"
+
+#include "object_token.h"
+#include "sp_mm_audio_out.h"
+#include "wave_format.h"
+#include "wide_text.h"
+
+namespace speech {
+namespace {
+
+constexpr DWORD kKnownSpeakFlags = SPF_ASYNC | SPF_PURGEBEFORESPEAK | SPF_IS_FILENAME | SPF_IS_XML | SPF_IS_NOT_XML;
+
+// The output's format, when the engine can render in it.
+HRESULT OutputFormat(ISpStreamFormat* output, WAVEFORMATEX& format)
+{
+    GUID formatId = GUID_NULL;
+    WAVEFORMATEX* block = nullptr;
+    HRESULT hr = output->GetFormat(&formatId, &block);
+    if (FAILED(hr)) return hr;
+    bool usable = formatId == SPDFID_WaveFormatEx && block && IsSupportedPcm(*block);
+    if (usable) format = *block;
+    CoTaskMemFree(block);
+    return usable ? S_OK : SPERR_UNSUPPORTED_FORMAT;
+}
+
+}  // namespace
+
+SpVoice::SpVoice()
+{
+    if (const VoiceInfo* voice = VoiceCatalog::Instance().DefaultVoice()) voice_ = *voice;
+    defaultOutput_.Attach(NewComObject<SpMMAudioOut>());
+    output_ = defaultOutput_;
+    format_ = NativeFormat();
+    if (output_) output_.QueryInterface(&device_);
+}
+
+HRESULT SpVoice::SetOutput(IUnknown* output, BOOL)
+{
+    CComPtr<ISpStreamFormat> stream;
+    if (!output) {
+        stream = defaultOutput_;
+        if (!stream) return E_OUTOFMEMORY;
+    } else if (FAILED(output->QueryInterface(IID_ISpStreamFormat, reinterpret_cast<void**>(&stream)))) {
+        return E_INVALIDARG;
+    }
+    WAVEFORMATEX format{};
+    if (HRESULT hr = OutputFormat(stream, format); FAILED(hr)) return hr;
+    CComPtr<IEngineAudioDevice> device;
+    stream.QueryInterface(&device);
+    std::lock_guard lock(mutex_);
+    output_ = stream;
+    format_ = format;
+    device_ = device;
+    return S_OK;
+}
+
+HRESULT SpVoice::GetOutputStream(ISpStreamFormat** stream)
+{
+    if (!stream) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    *stream = output_;
+    if (!*stream) return SPERR_UNINITIALIZED;
+    (*stream)->AddRef();
+    return S_OK;
+}
+
+HRESULT SpVoice::SetVoice(ISpObjectToken* token)
+{
+    const VoiceCatalog& catalog = VoiceCatalog::Instance();
+    const VoiceInfo* chosen = catalog.DefaultVoice();
+    if (token) {
+        LPWSTR id = nullptr;
+        HRESULT hr = token->GetId(&id);
+        if (FAILED(hr)) return hr;
+        chosen = catalog.FindByTokenId(WideView(id));
+        CoTaskMemFree(id);
+        if (!chosen) return E_INVALIDARG;  // not a voice of this engine
+    }
+    if (!chosen) return SPERR_NOT_FOUND;
+    std::lock_guard lock(mutex_);
+    voice_ = *chosen;
+    return S_OK;
+}
+
+HRESULT SpVoice::GetVoice(ISpObjectToken** token)
+{
+    if (!token) return E_POINTER;
+    *token = nullptr;
+    std::lock_guard lock(mutex_);
+    if (!voice_) return SPERR_NOT_FOUND;
+    *token = ObjectToken::Create(*voice_);
+    return *token ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
+{
+    if (streamNumber) *streamNumber = 0;
+    if (flags & ~kKnownSpeakFlags) return SPERR_INVALID_FLAGS;
+    if ((flags & SPF_IS_XML) && (flags & SPF_IS_NOT_XML)) return E_INVALIDARG;
+    if (flags & SPF_IS_FILENAME) return E_NOTIMPL;  // the programs hand over text only
+
+    std::u16string_view content = WideView(text);
+    bool markup = !(flags & SPF_IS_NOT_XML) && ((flags & SPF_IS_XML) || LooksLikeMarkup(content));
+    SpeakRequest request;
+    request.pieces = markup ? ParseMarkup(content) : PlainText(content);
+
+    if (flags & SPF_PURGEBEFORESPEAK) queue_.Purge();
+    {
+        std::lock_guard lock(mutex_);
+        request.output = output_;
+        request.format = format_;
+        request.device = device_;
+        if (voice_) request.settings.voice = voice_->identifier;
+        request.settings.rate = rate_;
+        request.settings.volume = volume_;
+    }
+    if (!request.pieces.empty()) {
+        if (!Synthesizer::Instance().Available() || request.settings.voice.empty()) return SPERR_ENGINE_FAILED;
+        if (!request.output) return SPERR_UNINITIALIZED;
+        // Without a sound server the call fails now rather than the request later.
+        if (request.device)
+            if (HRESULT hr = request.device->Open(); FAILED(hr)) return hr;
+    }
+    ULONG number = ++lastStreamNumber_;
+    if (streamNumber) *streamNumber = number;
+    bool waits = !(flags & SPF_ASYNC);
+    request.state->callerWaits = waits;
+    auto state = queue_.Submit(std::move(request));
+    return waits ? queue_.WaitFor(state) : S_OK;
+}
+
+HRESULT SpVoice::SetRate(LONG rate)
+{
+    if (rate < SPMIN_RATE || rate > SPMAX_RATE) return E_INVALIDARG;
+    std::lock_guard lock(mutex_);
+    rate_ = rate;
+    return S_OK;
+}
+
+HRESULT SpVoice::GetRate(LONG* rate)
+{
+    if (!rate) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    *rate = rate_;
+    return S_OK;
+}
+
+HRESULT SpVoice::SetVolume(USHORT volume)
+{
+    if (volume > SPMAX_VOLUME) return E_INVALIDARG;
+    std::lock_guard lock(mutex_);
+    volume_ = volume;
+    return S_OK;
+}
+
+HRESULT SpVoice::GetVolume(USHORT* volume)
+{
+    if (!volume) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    *volume = volume_;
+    return S_OK;
+}
+
+HRESULT SpVoice::WaitUntilDone(ULONG timeoutMs)
+{
+    if (!queue_.WaitUntilIdle(timeoutMs)) return S_FALSE;
+    return queue_.TakeFailure();
+}
+
+}  // namespace speech

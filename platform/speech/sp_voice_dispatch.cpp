@@ -1,0 +1,211 @@
+// The automation side of SpVoice (ISpeechVoice members the programs call).
+#include "sp_voice.h"
+
+#include "dispatch_support.h"
+#include "token_collection.h"
+#include "voice_filter.h"
+#include "wide_text.h"
+
+#include <string>
+
+namespace speech {
+namespace {
+
+bool IsPut(WORD flags) { return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0; }
+
+// A LONG argument for a property put or a method, with type errors as Invoke reports them.
+HRESULT LongArgument(const dispatch::Arguments& args, UINT index, LONG& value, UINT* argErr)
+{
+    VARIANT converted;
+    HRESULT hr = args.Get(index, VT_I4, converted, argErr);
+    if (FAILED(hr)) return hr;
+    value = converted.lVal;
+    VariantClear(&converted);
+    return S_OK;
+}
+
+HRESULT TextArgument(const dispatch::Arguments& args, UINT index, std::u16string& text, UINT* argErr)
+{
+    VARIANT converted;
+    HRESULT hr = args.Get(index, VT_BSTR, converted, argErr);
+    if (FAILED(hr)) return hr;
+    if (converted.bstrVal) text.assign(converted.bstrVal, SysStringLen(converted.bstrVal));
+    VariantClear(&converted);
+    return S_OK;
+}
+
+std::u16string DescribeFailure(HRESULT hr)
+{
+    if (hr == SPERR_NO_DRIVER) return u"No audio server answered: the voice cannot be heard.";
+    if (hr == SPERR_AUDIO_STOPPED) return u"The audio server stopped playing.";
+    if (hr == SPERR_ENGINE_FAILED) return u"The speech synthesizer is not available.";
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+    return u"Speaking failed (" + Utf8ToUtf16(code) + u").";
+}
+
+}  // namespace
+
+HRESULT SpVoice::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT SpVoice::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo)
+{
+    if (typeInfo) *typeInfo = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT SpVoice::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    return dispatch::IdsOfNames({{u"Voice", kVoice},
+                                 {u"Rate", kRate},
+                                 {u"Volume", kVolume},
+                                 {u"Speak", kSpeak},
+                                 {u"GetVoices", kGetVoices},
+                                 {u"WaitUntilDone", kWaitUntilDone}},
+                                riid, names, count, ids);
+}
+
+HRESULT SpVoice::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excepInfo, UINT* argErr)
+{
+    if (HRESULT hr = dispatch::CheckInvoke(riid, result); FAILED(hr)) return hr;
+    switch (id) {
+    case kVoice: return InvokeVoice(flags, params, result, excepInfo, argErr);
+    case kRate: return InvokeRate(flags, params, result, excepInfo, argErr);
+    case kVolume: return InvokeVolume(flags, params, result, excepInfo, argErr);
+    case kSpeak:
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        return InvokeSpeak(params, result, excepInfo, argErr);
+    case kGetVoices:
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        return InvokeGetVoices(params, result, argErr);
+    case kWaitUntilDone:
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        return InvokeWaitUntilDone(params, result, argErr);
+    default: return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+HRESULT SpVoice::InvokeVoice(WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+{
+    dispatch::Arguments args(params);
+    if (IsPut(flags)) {
+        if (HRESULT hr = args.Check(1, 1, true); FAILED(hr)) return hr;
+        VARIANT token;
+        HRESULT hr = args.Get(0, VT_DISPATCH, token, argErr);
+        if (FAILED(hr)) return hr;
+        CComPtr<ISpObjectToken> voiceToken;
+        if (token.pdispVal) hr = token.pdispVal->QueryInterface(IID_ISpObjectToken, reinterpret_cast<void**>(&voiceToken));
+        VariantClear(&token);
+        if (FAILED(hr)) {
+            if (argErr) *argErr = 0;
+            return DISP_E_TYPEMISMATCH;
+        }
+        hr = SetVoice(voiceToken);
+        if (FAILED(hr)) return dispatch::RaiseException(excepInfo, hr, u"That token is not a voice of this engine.");
+        return S_OK;
+    }
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (HRESULT hr = args.Check(0, 0); FAILED(hr)) return hr;
+    CComPtr<ISpObjectToken> token;
+    if (HRESULT hr = GetVoice(&token); FAILED(hr)) return hr;
+    IDispatch* automation = nullptr;
+    if (HRESULT hr = token.QueryInterface(&automation); FAILED(hr)) return hr;
+    dispatch::ReturnDispatch(result, automation);
+    return S_OK;
+}
+
+HRESULT SpVoice::InvokeRate(WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+{
+    dispatch::Arguments args(params);
+    if (flags & DISPATCH_PROPERTYPUT) {
+        if (HRESULT hr = args.Check(1, 1, true); FAILED(hr)) return hr;
+        LONG rate = 0;
+        if (HRESULT hr = LongArgument(args, 0, rate, argErr); FAILED(hr)) return hr;
+        if (FAILED(SetRate(rate)))
+            return dispatch::RaiseException(excepInfo, E_INVALIDARG, u"The rate must be from -10 to 10.");
+        return S_OK;
+    }
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (HRESULT hr = args.Check(0, 0); FAILED(hr)) return hr;
+    LONG rate = 0;
+    GetRate(&rate);
+    dispatch::ReturnI4(result, rate);
+    return S_OK;
+}
+
+HRESULT SpVoice::InvokeVolume(WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+{
+    dispatch::Arguments args(params);
+    if (flags & DISPATCH_PROPERTYPUT) {
+        if (HRESULT hr = args.Check(1, 1, true); FAILED(hr)) return hr;
+        LONG volume = 0;
+        if (HRESULT hr = LongArgument(args, 0, volume, argErr); FAILED(hr)) return hr;
+        if (volume < 0 || volume > SPMAX_VOLUME)
+            return dispatch::RaiseException(excepInfo, E_INVALIDARG, u"The volume must be from 0 to 100.");
+        SetVolume(static_cast<USHORT>(volume));
+        return S_OK;
+    }
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (HRESULT hr = args.Check(0, 0); FAILED(hr)) return hr;
+    USHORT volume = 0;
+    GetVolume(&volume);
+    dispatch::ReturnI4(result, volume);
+    return S_OK;
+}
+
+HRESULT SpVoice::InvokeSpeak(DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+{
+    dispatch::Arguments args(params);
+    if (HRESULT hr = args.Check(1, 2); FAILED(hr)) return hr;
+    std::u16string text;
+    if (HRESULT hr = TextArgument(args, 0, text, argErr); FAILED(hr)) return hr;
+    LONG flags = SVSFDefault;
+    if (args.Count() == 2)
+        if (HRESULT hr = LongArgument(args, 1, flags, argErr); FAILED(hr)) return hr;
+    ULONG streamNumber = 0;
+    HRESULT hr = Speak(text.c_str(), static_cast<DWORD>(flags), &streamNumber);
+    if (hr == SPERR_INVALID_FLAGS || hr == E_INVALIDARG || hr == E_NOTIMPL)
+        return dispatch::RaiseException(excepInfo, hr, u"Those speak flags are not supported.");
+    if (FAILED(hr)) return dispatch::RaiseException(excepInfo, hr, DescribeFailure(hr));
+    dispatch::ReturnI4(result, static_cast<LONG>(streamNumber));
+    return S_OK;
+}
+
+HRESULT SpVoice::InvokeGetVoices(DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    dispatch::Arguments args(params);
+    if (HRESULT hr = args.Check(0, 2); FAILED(hr)) return hr;
+    std::u16string required, optional;
+    if (args.Count() >= 1)
+        if (HRESULT hr = TextArgument(args, 0, required, argErr); FAILED(hr)) return hr;
+    if (args.Count() == 2)  // only orders voices on Windows; every match is listed anyway
+        if (HRESULT hr = TextArgument(args, 1, optional, argErr); FAILED(hr)) return hr;
+    auto* collection = NewComObject<TokenCollection>(VoicesMatching(VoiceCatalog::Instance(), required));
+    if (!collection) return E_OUTOFMEMORY;
+    dispatch::ReturnDispatch(result, collection);
+    return S_OK;
+}
+
+HRESULT SpVoice::InvokeWaitUntilDone(DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    dispatch::Arguments args(params);
+    if (HRESULT hr = args.Check(1, 1); FAILED(hr)) return hr;
+    LONG timeout = 0;
+    if (HRESULT hr = LongArgument(args, 0, timeout, argErr); FAILED(hr)) return hr;
+    HRESULT hr = WaitUntilDone(timeout < 0 ? INFINITE : static_cast<ULONG>(timeout));
+    if (FAILED(hr)) return hr;
+    if (result) {
+        VariantInit(result);
+        result->vt = VT_BOOL;
+        result->boolVal = hr == S_OK ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    return S_OK;
+}
+
+}  // namespace speech

@@ -1,0 +1,69 @@
+// A voice's requests and the thread that renders them one after another, in
+// calling order.
+#pragma once
+
+#include "audio_device.h"
+#include "cancel_token.h"
+#include "markup.h"
+#include "request_renderer.h"
+
+#include <atlbase.h>
+#include <sapi.h>
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace speech {
+
+struct RequestState {
+    CancelToken cancel;
+    bool done = false;  // guarded by the queue's mutex
+    HRESULT result = S_OK;
+    bool callerWaits = false;  // a synchronous Speak reports the result itself
+};
+
+struct SpeakRequest {
+    std::vector<SpeechPiece> pieces;
+    VoiceSettings settings;
+    CComPtr<ISequentialStream> output;
+    WAVEFORMATEX format{};
+    CComPtr<IEngineAudioDevice> device;  // set when the output plays in real time
+    std::shared_ptr<RequestState> state = std::make_shared<RequestState>();
+};
+
+class SpeakQueue {
+public:
+    SpeakQueue();
+    ~SpeakQueue();  // discards what is queued, stops the request being rendered, joins
+    SpeakQueue(const SpeakQueue&) = delete;
+    SpeakQueue& operator=(const SpeakQueue&) = delete;
+
+    // Discards the queued requests and stops the one being rendered.
+    void Purge();
+    // Queues a request; its state tells when it is done.
+    std::shared_ptr<RequestState> Submit(SpeakRequest request);
+    // Waits for one request.
+    HRESULT WaitFor(const std::shared_ptr<RequestState>& state);
+    // Waits until nothing is queued or rendered: false when the time ran out.
+    bool WaitUntilIdle(DWORD timeoutMs);
+    // The first failure of a request since the last call (S_OK when none), cleared.
+    HRESULT TakeFailure();
+
+private:
+    void Run();
+    void Render(SpeakRequest& request);
+    bool NextUsesSameOutput(const SpeakRequest& request);
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<SpeakRequest> queue_;
+    std::shared_ptr<RequestState> current_;
+    HRESULT failure_ = S_OK;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace speech

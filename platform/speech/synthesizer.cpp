@@ -1,0 +1,129 @@
+#include "synthesizer.h"
+
+#include <sapi.h>
+
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace speech {
+namespace {
+
+constexpr int kNormalWpm = espeakRATE_NORMAL;  // 175
+constexpr int kSlowestWpm = espeakRATE_MINIMUM;  // espeak-ng does not speak slower
+constexpr int kFastestWpm = kNormalWpm * 3;      // above 450 espeak-ng speeds up with libsonic
+constexpr int kBufferMs = 20;                    // callback granularity: low latency, quick stops
+
+std::string EscapeForSsml(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (char c : text) {
+        switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+int EspeakPitch(int pitch) { return 50 + 5 * std::clamp(pitch, -10, 10); }
+
+}  // namespace
+
+int WordsPerMinuteForRate(int rate)
+{
+    rate = std::clamp(rate, -10, 10);
+    double factor = rate >= 0 ? std::pow(double(kFastestWpm) / kNormalWpm, rate / 10.0)
+                              : std::pow(double(kSlowestWpm) / kNormalWpm, -rate / 10.0);
+    return static_cast<int>(std::lround(kNormalWpm * factor));
+}
+
+Synthesizer& Synthesizer::Instance()
+{
+    static Synthesizer instance;
+    return instance;
+}
+
+Synthesizer::Synthesizer()
+{
+    int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr, espeakINITIALIZE_DONT_EXIT);
+    available_ = rate == kNativeSampleRate;
+    if (!available_) return;
+    espeak_SetSynthCallback(reinterpret_cast<t_espeak_callback*>(&Synthesizer::OnSamples));
+    const espeak_VOICE** list = espeak_ListVoices(nullptr);
+    for (int i = 0; list && list[i]; ++i) {
+        const espeak_VOICE* v = list[i];
+        std::string identifier = v->identifier ? v->identifier : "";
+        if (identifier.empty() || identifier.rfind("mb/", 0) == 0) continue;
+        // languages: a priority byte, then a zero-terminated tag, repeated.
+        std::string language = v->languages && v->languages[0] ? v->languages + 1 : "";
+        voices_.push_back({identifier, v->name ? v->name : identifier, language});
+    }
+}
+
+std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
+{
+    std::lock_guard lock(mutex_);
+    if (!available_ || languageTag.empty()) return {};
+    espeak_VOICE spec{};
+    spec.languages = languageTag.c_str();
+    const espeak_VOICE** found = espeak_ListVoices(&spec);
+    for (int i = 0; found && found[i]; ++i) {
+        std::string identifier = found[i]->identifier ? found[i]->identifier : "";
+        if (!identifier.empty() && identifier.rfind("mb/", 0) != 0) return identifier;
+    }
+    return {};
+}
+
+int Synthesizer::OnSamples(short* samples, int count, void*)
+{
+    Synthesizer& self = Instance();  // called inside Synthesize, under its lock
+    if (!samples || count <= 0 || !self.sink_) return self.stopped_ ? 1 : 0;
+    if (!(*self.sink_)(reinterpret_cast<const std::int16_t*>(samples), static_cast<std::size_t>(count))) {
+        self.stopped_ = true;
+        return 1;
+    }
+    return 0;
+}
+
+HRESULT Synthesizer::Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
+                                const PcmSink& sink)
+{
+    std::lock_guard lock(mutex_);
+    if (!available_) return SPERR_ENGINE_FAILED;
+    if (espeak_SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
+    // Every parameter is set for every piece, so the output depends on the input alone.
+    espeak_SetParameter(espeakRATE, WordsPerMinuteForRate(style.rate), 0);
+    espeak_SetParameter(espeakPITCH, EspeakPitch(style.pitch), 0);
+    espeak_SetParameter(espeakRANGE, 50, 0);
+    espeak_SetParameter(espeakVOLUME, 100, 0);
+    espeak_SetParameter(espeakWORDGAP, 0, 0);
+    espeak_SetParameter(espeakPUNCTUATION, espeakPUNCT_NONE, 0);
+
+    std::string markup;
+    unsigned flags = espeakCHARS_UTF8;
+    if (style.emphasis || style.spell) {
+        markup = "<speak>";
+        if (style.emphasis) markup += "<emphasis>";
+        if (style.spell) markup += "<say-as interpret-as=\"characters\">";
+        markup += EscapeForSsml(text);
+        if (style.spell) markup += "</say-as>";
+        if (style.emphasis) markup += "</emphasis>";
+        markup += "</speak>";
+        text = markup;
+        flags |= espeakSSML;
+    }
+    std::string buffer(text);  // espeak-ng wants a terminated string
+    sink_ = &sink;
+    stopped_ = false;
+    espeak_ERROR result =
+        espeak_Synth(buffer.c_str(), buffer.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
+    sink_ = nullptr;
+    return result == EE_OK ? S_OK : SPERR_ENGINE_FAILED;
+}
+
+}  // namespace speech
