@@ -26,6 +26,33 @@ std::string Script(std::string_view method)
            std::string(method) + " \"array:string:$1\" string: >/dev/null 2>&1 || exec xdg-open \"$2\"";
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Explorer's items are separated by commas outside quotes, with blanks
+// around them dropped; each is unquoted by the C runtime's rules.
+std::vector<std::string> ExplorerTokens(std::string_view text)
+{
+    std::vector<std::string> tokens;
+    auto addSegment = [&](std::string_view segment) {
+        while (!segment.empty() && IsBlank(segment.front())) segment.remove_prefix(1);
+        while (!segment.empty() && IsBlank(segment.back())) segment.remove_suffix(1);
+        for (auto& token : SplitArguments(segment, "")) tokens.push_back(std::move(token));
+    };
+    bool inQuotes = false;
+    std::size_t backslashes = 0, start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '"' && backslashes % 2 == 0) inQuotes = !inQuotes;
+        if (c == ',' && !inQuotes) {
+            addSegment(text.substr(start, i - start));
+            start = i + 1;
+        }
+        backslashes = c == '\\' ? backslashes + 1 : 0;
+    }
+    addSegment(text.substr(start));
+    return tokens;
+}
+
 }  // namespace
 
 bool IsExplorer(std::string_view program) { return AsciiLower(program) == "explorer.exe"; }
@@ -33,7 +60,7 @@ bool IsExplorer(std::string_view program) { return AsciiLower(program) == "explo
 ExplorerRequest ParseExplorerArguments(std::string_view arguments)
 {
     ExplorerRequest request;
-    auto tokens = SplitArguments(arguments, " \t,");
+    auto tokens = ExplorerTokens(arguments);
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         auto token = AsciiLower(tokens[i]);
         if (token == "/select") request.select = true;

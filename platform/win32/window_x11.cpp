@@ -75,7 +75,7 @@ Connection::~Connection()
     calls_->setErrorHandler(previousHandler_);
 }
 
-Atom Connection::Intern(const char* name) { return calls_->internAtom(display_, name, 1); }
+Atom Connection::Intern(const char* name) { return display_ ? calls_->internAtom(display_, name, 1) : 0; }
 
 std::vector<unsigned long> Connection::Longs(Window window, Atom property, Atom type)
 {

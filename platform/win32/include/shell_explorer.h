@@ -12,8 +12,9 @@ namespace win32::shell {
 // ("explorer.exe", any case, without a folder).
 bool IsExplorer(std::string_view program);
 
-// What explorer's arguments ask for. They are separated by blanks, tabs and
-// commas outside quotes; the switches /select, /e, /n, /separate and
+// What explorer's arguments ask for. They are separated by commas outside
+// quotes, blanks around them dropped, and unquoted by the C runtime's rules
+// (so "a \"b\"" is a "b"); the switches /select, /e, /n, /separate and
 // /root,<object> are known (any case); anything else is the item.
 struct ExplorerRequest {
     bool select = false;  // show the item selected in its folder

@@ -16,6 +16,9 @@
 #if __has_include(<winuser.h>)
 #include <winuser.h>
 #endif
+#include <handleapi.h>
+#include <processenv.h>
+#include <synchapi.h>
 #if __has_include(<shellapi.h>)
 #include <shellapi.h>
 #endif

@@ -16,6 +16,7 @@
 #include <handleapi.h>
 #include <processthreadsapi.h>
 #include <synchapi.h>
+#include <winbase.h>
 
 namespace win32_test {
 
