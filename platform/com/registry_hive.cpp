@@ -196,9 +196,13 @@ Hive Hive::Parse(std::string_view text)
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         auto fields = Fields(line);
         std::string name, data;
-        if (fields.size() == 2 && fields[0] == "key" && Unescape(fields[1], name)) {
-            hive.CreateKey(name);
-            current = hive.FindKey(name);
+        if (!fields.empty() && fields[0] == "key") {
+            // Values after an unreadable key line belong to no key.
+            current = nullptr;
+            if (fields.size() == 2 && Unescape(fields[1], name)) {
+                hive.CreateKey(name);
+                current = hive.FindKey(name);
+            }
         } else if (fields.size() == 4 && fields[0] == "value" && current && Unescape(fields[1], name)
                    && DataFromHex(fields[3], data)) {
             char* typeEnd = nullptr;

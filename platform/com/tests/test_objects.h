@@ -124,3 +124,60 @@ public:
     TestClassesRegistered(const TestClassesRegistered&) = delete;
     TestClassesRegistered& operator=(const TestClassesRegistered&) = delete;
 };
+
+#include <oleauto.h>
+
+// An automation object with one member: its value property (DISPID_VALUE), which
+// gives a copy of the variant it was made with.
+class ValueObject final : public ComObject<IDispatch> {
+public:
+    explicit ValueObject(const VARIANT& value)
+    {
+        VariantInit(&value_);
+        VariantCopy(&value_, &value);
+        ++g_liveTestObjects;
+    }
+    ~ValueObject() override
+    {
+        VariantClear(&value_);
+        --g_liveTestObjects;
+    }
+    STDMETHOD(GetTypeInfoCount)(UINT* count) override
+    {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
+    STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+    STDMETHOD(Invoke)(DISPID dispId, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                      UINT*) override
+    {
+        if (dispId != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+        ++valueReads;
+        return result ? VariantCopy(result, &value_) : S_OK;
+    }
+    int valueReads = 0;
+
+private:
+    VARIANT value_;
+};
+
+inline VARIANT MakeI4(LONG value)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+// Holds a variant and clears it at the end of the scope.
+struct ScopedVariant {
+    ScopedVariant() { VariantInit(&v); }
+    ~ScopedVariant() { VariantClear(&v); }
+    ScopedVariant(const ScopedVariant&) = delete;
+    ScopedVariant& operator=(const ScopedVariant&) = delete;
+    VARIANT* operator&() { return &v; }
+    VARIANT v;
+};
