@@ -1,0 +1,34 @@
+#include "ConverterWindowSearch.h"
+
+#include <afxwin.h>
+
+#include "SystemCalls.h"
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    bool found;
+};
+
+BOOL CALLBACK VisitWindow(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD owner = 0;
+    SystemCalls().GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || SystemCalls().GetParent(window) != nullptr) return TRUE;
+    char title[100] = {};
+    SystemCalls().GetWindowTextA(window, title, sizeof title);
+    AfxMessageBox(CString(u"进程主窗体标题"), MB_OK, 0);
+    search->found = true;
+    return FALSE;
+}
+
+}  // namespace
+
+bool SearchConverterMainWindow(DWORD processId)
+{
+    Search search{processId, false};
+    SystemCalls().EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

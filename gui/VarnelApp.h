@@ -1,0 +1,17 @@
+// The application object: starts OLE, registers the automation class, runs the
+// main dialog and ends the program when it closes.
+#pragma once
+
+#include <afxwin.h>
+
+class CVarnelApp : public CWinApp {
+public:
+    CVarnelApp();
+    ~CVarnelApp() override = default;
+
+    BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CVarnelApp theApp;

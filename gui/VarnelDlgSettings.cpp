@@ -1,0 +1,57 @@
+// The main dialog's state in ".\set.ini" of the current directory.
+#include "VarnelDlg.h"
+
+#include "SettingsText.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kFile[] = "./set.ini";
+const char kSection[] = "Setting";
+const char kPrompt[] = "Please Input Text to be Read by TTS.";
+
+int ReadInt(const char* key, int defaultValue)
+{
+    return static_cast<int>(GetPrivateProfileIntA(kSection, key, defaultValue, kFile));
+}
+
+void WriteInt(const char* key, int value)
+{
+    CString text;
+    text.Format("%d", value);
+    WritePrivateProfileStringA(kSection, key, text, kFile);
+}
+
+void WriteText(const char* key, const CString& value)
+{
+    WritePrivateProfileStringA(kSection, key, SettingsTextValue(value), kFile);
+}
+
+}  // namespace
+
+void CVarnelDlg::SaveSettings()
+{
+    UpdateData(TRUE);
+    WriteInt("InputFileChk", m_useInputFile);
+    WriteText("InputFileFile", m_inputFilePath);
+    WriteText("InputText", m_inputText);
+    WriteInt("Rate", m_rate);
+    WriteInt("Volume", m_volume);
+    WriteInt("Voice", m_voiceCombo.GetCurSel());
+    WriteInt("Loop", m_loopCount);
+    UpdateData(FALSE);
+}
+
+// A missing key keeps the start-up state: text input, the prompt, rate 0, volume
+// 100, the start-up voice row and one repetition.
+void CVarnelDlg::LoadSettings()
+{
+    m_useInputFile = ReadInt("InputFileChk", 0);
+    m_inputFilePath = ReadSettingsText(kSection, "InputFileFile", "", kFile);
+    m_inputText = ReadSettingsText(kSection, "InputText", kPrompt, kFile);
+    m_rate = ReadInt("Rate", 0);
+    m_volume = ReadInt("Volume", 100);
+    m_voiceCombo.SetCurSel(ReadInt("Voice", m_voiceCombo.GetCurSel()));
+    m_loopCount = ReadInt("Loop", 1);
+    EnableInputBox();
+}
