@@ -104,11 +104,4 @@ TEST(AtomicFile, AbandonedFileIsRemoved)
     EXPECT_TRUE(FileNames(dir.path()).empty());
 }
 
-TEST(AtomicFile, FolderOfPaths)
-{
-    EXPECT_EQ(win32::sys::FolderOf("set.ini"), ".");
-    EXPECT_EQ(win32::sys::FolderOf("/set.ini"), "/");
-    EXPECT_EQ(win32::sys::FolderOf("a/b/set.ini"), "a/b");
-}
-
 }  // namespace

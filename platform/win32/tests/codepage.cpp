@@ -71,14 +71,6 @@ TEST(CodePage, ReadOncePerProcessUntilReread)
     EXPECT_EQ(GetACP(), CP_UTF8);
 }
 
-TEST(CodePage, ValidCodePages)
-{
-    EXPECT_TRUE(IsValidCodePage(CP_UTF8));
-    EXPECT_TRUE(IsValidCodePage(936));
-    EXPECT_FALSE(IsValidCodePage(CP_ACP));
-    EXPECT_FALSE(IsValidCodePage(12345));
-}
-
 TEST(CodePage, CharacterBoundaryNeverSplitsACharacter)
 {
     // "ab" + U+4E2D in GBK and in UTF-8.

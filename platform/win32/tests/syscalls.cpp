@@ -96,18 +96,4 @@ TEST(Syscalls, ReadFailuresKeepTheirErrno)
     EXPECT_EQ(errno, EIO);
 }
 
-TEST(Syscalls, UniqueFdClosesOnceAndHandsOver)
-{
-    testing_support::ScratchDir dir;
-    win32::sys::UniqueFd first(OpenForWriting(dir / "f"));
-    ASSERT_TRUE(first);
-    int raw = first.get();
-    win32::sys::UniqueFd second(std::move(first));
-    EXPECT_FALSE(first);
-    EXPECT_EQ(second.get(), raw);
-    EXPECT_EQ(second.Reset(), 0);
-    EXPECT_FALSE(second);
-    EXPECT_EQ(second.Reset(), 0);  // nothing left to close
-}
-
 }  // namespace
