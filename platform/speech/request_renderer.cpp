@@ -76,7 +76,7 @@ HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSetting
                       ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel)
 {
     OutputWriter writer(output, format, cancel);
-    Synthesizer& synthesizer = Synthesizer::Instance();
+    Synthesizer::Session synthesizer = Synthesizer::Instance().Begin();
     for (const SpeechPiece& piece : pieces) {
         int gain = std::clamp(settings.volume, 0, 100) * std::clamp(piece.volume, 0, 100);
         if (piece.kind == SpeechPiece::Kind::Silence) {

@@ -1,8 +1,9 @@
 #include "synthesizer.h"
 
+#include "espeak_library.h"
+
 #include <sapi.h>
 
-#include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +43,23 @@ int WordsPerMinuteForRate(int rate)
     return static_cast<int>(std::lround(kNormalWpm * factor));
 }
 
+namespace {
+
+thread_local const PcmSink* currentSink = nullptr;  // the sink of the synthesis on this thread
+thread_local bool sinkStopped = false;
+
+int OnSamples(short* samples, int count, espeak_EVENT*)
+{
+    if (!samples || count <= 0 || !currentSink) return sinkStopped ? 1 : 0;
+    if (!(*currentSink)(reinterpret_cast<const std::int16_t*>(samples), static_cast<std::size_t>(count))) {
+        sinkStopped = true;
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 Synthesizer& Synthesizer::Instance()
 {
     static Synthesizer instance;
@@ -50,11 +68,10 @@ Synthesizer& Synthesizer::Instance()
 
 Synthesizer::Synthesizer()
 {
-    int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr, espeakINITIALIZE_DONT_EXIT);
-    available_ = rate == kNativeSampleRate;
+    auto library = EspeakLibrary::Load(kBufferMs);
+    available_ = library && library->sampleRate() == kNativeSampleRate;
     if (!available_) return;
-    espeak_SetSynthCallback(reinterpret_cast<t_espeak_callback*>(&Synthesizer::OnSamples));
-    const espeak_VOICE** list = espeak_ListVoices(nullptr);
+    const espeak_VOICE** list = library->ListVoices(nullptr);
     for (int i = 0; list && list[i]; ++i) {
         const espeak_VOICE* v = list[i];
         std::string identifier = v->identifier ? v->identifier : "";
@@ -69,9 +86,11 @@ std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
 {
     std::lock_guard lock(mutex_);
     if (!available_ || languageTag.empty()) return {};
+    auto library = EspeakLibrary::Load(kBufferMs);
+    if (!library) return {};
     espeak_VOICE spec{};
     spec.languages = languageTag.c_str();
-    const espeak_VOICE** found = espeak_ListVoices(&spec);
+    const espeak_VOICE** found = library->ListVoices(&spec);
     for (int i = 0; found && found[i]; ++i) {
         std::string identifier = found[i]->identifier ? found[i]->identifier : "";
         if (!identifier.empty() && identifier.rfind("mb/", 0) != 0) return identifier;
@@ -79,30 +98,40 @@ std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
     return {};
 }
 
-int Synthesizer::OnSamples(short* samples, int count, void*)
+Synthesizer::Session Synthesizer::Begin()
 {
-    Synthesizer& self = Instance();  // called inside Synthesize, under its lock
-    if (!samples || count <= 0 || !self.sink_) return self.stopped_ ? 1 : 0;
-    if (!(*self.sink_)(reinterpret_cast<const std::int16_t*>(samples), static_cast<std::size_t>(count))) {
-        self.stopped_ = true;
-        return 1;
-    }
-    return 0;
+    std::unique_lock lock(mutex_);
+    std::unique_ptr<EspeakLibrary> library;
+    if (available_) library = EspeakLibrary::Load(kBufferMs);
+    if (library) library->SetSynthCallback(&OnSamples);
+    return Session(std::move(lock), std::move(library));
 }
 
-HRESULT Synthesizer::Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
-                                const PcmSink& sink)
+Synthesizer::Session::Session(std::unique_lock<std::mutex> lock, std::unique_ptr<EspeakLibrary> library)
+    : lock_(std::move(lock)), library_(std::move(library))
 {
-    std::lock_guard lock(mutex_);
-    if (!available_) return SPERR_ENGINE_FAILED;
-    if (espeak_SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
+}
+
+Synthesizer::Session::Session(Session&&) noexcept = default;
+
+Synthesizer::Session::~Session()
+{
+    library_.reset();  // unloaded before the next session may load
+}
+
+HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style,
+                                         std::string_view text, const PcmSink& sink)
+{
+    if (!library_) return SPERR_ENGINE_FAILED;
+    EspeakLibrary& espeak = *library_;
+    if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
-    espeak_SetParameter(espeakRATE, WordsPerMinuteForRate(style.rate), 0);
-    espeak_SetParameter(espeakPITCH, EspeakPitch(style.pitch), 0);
-    espeak_SetParameter(espeakRANGE, 50, 0);
-    espeak_SetParameter(espeakVOLUME, 100, 0);
-    espeak_SetParameter(espeakWORDGAP, 0, 0);
-    espeak_SetParameter(espeakPUNCTUATION, espeakPUNCT_NONE, 0);
+    espeak.SetParameter(espeakRATE, WordsPerMinuteForRate(style.rate), 0);
+    espeak.SetParameter(espeakPITCH, EspeakPitch(style.pitch), 0);
+    espeak.SetParameter(espeakRANGE, 50, 0);
+    espeak.SetParameter(espeakVOLUME, 100, 0);
+    espeak.SetParameter(espeakWORDGAP, 0, 0);
+    espeak.SetParameter(espeakPUNCTUATION, espeakPUNCT_NONE, 0);
 
     std::string markup;
     unsigned flags = espeakCHARS_UTF8;
@@ -118,11 +147,10 @@ HRESULT Synthesizer::Synthesize(const std::string& voiceIdentifier, const Speech
         flags |= espeakSSML;
     }
     std::string buffer(text);  // espeak-ng wants a terminated string
-    sink_ = &sink;
-    stopped_ = false;
-    espeak_ERROR result =
-        espeak_Synth(buffer.c_str(), buffer.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
-    sink_ = nullptr;
+    currentSink = &sink;
+    sinkStopped = false;
+    espeak_ERROR result = espeak.Synth(buffer.c_str(), buffer.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
+    currentSink = nullptr;
     return result == EE_OK ? S_OK : SPERR_ENGINE_FAILED;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -38,6 +39,12 @@ using PcmSink = std::function<bool(const std::int16_t* samples, std::size_t coun
 // down to espeak-ng's slowest speed (80). Strictly increasing.
 int WordsPerMinuteForRate(int rate);
 
+class EspeakLibrary;
+
+// The process's synthesizer. espeak-ng is not thread safe and keeps state from one
+// utterance to the next, so synthesis happens in sessions: one at a time, each on a
+// freshly loaded copy of the library (about a millisecond to set up), so the same
+// request always gives the same samples.
 class Synthesizer {
 public:
     static Synthesizer& Instance();
@@ -48,23 +55,41 @@ public:
     // The identifier of espeak-ng's preferred voice for a language tag ("" when none).
     std::string PreferredVoiceFor(const std::string& languageTag);
 
-    // Synthesizes UTF-8 text with a voice; S_OK when the text was done or the sink
-    // stopped it, SPERR_ENGINE_FAILED when espeak-ng is unavailable or fails.
+    class Session {
+    public:
+        Session(Session&&) noexcept;
+        ~Session();
+        // Synthesizes UTF-8 text with a voice; S_OK when the text was done or the sink
+        // stopped it, SPERR_ENGINE_FAILED when espeak-ng is unavailable or fails.
+        HRESULT Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
+                           const PcmSink& sink);
+
+    private:
+        friend class Synthesizer;
+        Session(std::unique_lock<std::mutex> lock, std::unique_ptr<EspeakLibrary> library);
+
+        std::unique_lock<std::mutex> lock_;
+        std::unique_ptr<EspeakLibrary> library_;
+    };
+
+    // Waits for the synthesizer and starts from its initial state.
+    Session Begin();
+    // A session of one piece.
     HRESULT Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
-                       const PcmSink& sink);
+                       const PcmSink& sink)
+    {
+        return Begin().Synthesize(voiceIdentifier, style, text, sink);
+    }
 
     Synthesizer(const Synthesizer&) = delete;
     Synthesizer& operator=(const Synthesizer&) = delete;
 
 private:
     Synthesizer();
-    static int OnSamples(short* samples, int count, void* events);
 
     std::mutex mutex_;
     bool available_ = false;
     std::vector<InstalledVoice> voices_;
-    const PcmSink* sink_ = nullptr;  // the sink of the synthesis in progress
-    bool stopped_ = false;
 };
 
 }  // namespace speech

@@ -1,0 +1,151 @@
+// Helpers shared by the engine's tests: COM set-up, streams that keep what the
+// voice writes, sample measures.
+#pragma once
+
+#include "wave_format.h"
+
+#include <atlbase.h>
+#include <com_object.h>
+#include <objbase.h>
+#include <sapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace speech_test {
+
+class ComTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+// An output stream that keeps the bytes it receives, in a format of the test's choice.
+class MemoryStream final : public ComObject<ISpStreamFormat> {
+public:
+    explicit MemoryStream(WAVEFORMATEX format = speech::NativeFormat()) : format_(format) {}
+
+    STDMETHOD(Write)(const void* data, ULONG bytes, ULONG* written) override
+    {
+        std::unique_lock lock(mutex_);
+        ++writes_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return !held_; });  // a test may hold writes back
+        const auto* from = static_cast<const std::uint8_t*>(data);
+        bytes_.insert(bytes_.end(), from, from + bytes);
+        if (written) *written = bytes;
+        return failWith_;
+    }
+    STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) override
+    {
+        *formatId = SPDFID_WaveFormatEx;
+        *format = speech::CoTaskMemFormat(format_);
+        return S_OK;
+    }
+
+    std::vector<std::uint8_t> Bytes()
+    {
+        std::lock_guard lock(mutex_);
+        return bytes_;
+    }
+    std::vector<std::int16_t> Samples()
+    {
+        std::lock_guard lock(mutex_);
+        std::vector<std::int16_t> samples(bytes_.size() / 2);
+        std::memcpy(samples.data(), bytes_.data(), samples.size() * 2);
+        return samples;
+    }
+    void Clear()
+    {
+        std::lock_guard lock(mutex_);
+        bytes_.clear();
+    }
+    void Hold(bool held)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            held_ = held;
+        }
+        changed_.notify_all();
+    }
+    // Waits until at least `count` writes have begun.
+    bool WaitForWrites(unsigned count)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return writes_ >= count; });
+    }
+    unsigned Writes()
+    {
+        std::lock_guard lock(mutex_);
+        return writes_;
+    }
+    void FailWith(HRESULT hr)
+    {
+        std::lock_guard lock(mutex_);
+        failWith_ = hr;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    WAVEFORMATEX format_;
+    std::vector<std::uint8_t> bytes_;
+    unsigned writes_ = 0;
+    bool held_ = false;
+    HRESULT failWith_ = S_OK;
+};
+
+inline CComPtr<MemoryStream> NewMemoryStream(WAVEFORMATEX format = speech::NativeFormat())
+{
+    CComPtr<MemoryStream> stream;
+    stream.Attach(NewComObject<MemoryStream>(format));
+    return stream;
+}
+
+inline CComPtr<ISpVoice> NewVoice()
+{
+    CComPtr<ISpVoice> voice;
+    EXPECT_EQ(voice.CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_ALL), S_OK);
+    return voice;
+}
+
+inline CComPtr<ISpObjectToken> VoiceToken(ULONG index)
+{
+    CComPtr<ISpObjectTokenCategory> category;
+    EXPECT_EQ(category.CoCreateInstance(CLSID_SpObjectTokenCategory), S_OK);
+    EXPECT_EQ(category->SetId(SPCAT_VOICES, FALSE), S_OK);
+    CComPtr<IEnumSpObjectTokens> tokens;
+    EXPECT_EQ(category->EnumTokens(nullptr, nullptr, &tokens), S_OK);
+    CComPtr<ISpObjectToken> token;
+    EXPECT_EQ(tokens->Item(index, &token), S_OK);
+    return token;
+}
+
+// Speaks text synchronously into memory in the native format.
+inline std::vector<std::int16_t> Render(ISpVoice* voice, const char16_t* text, DWORD flags = SPF_IS_NOT_XML)
+{
+    auto stream = NewMemoryStream();
+    EXPECT_EQ(voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE), S_OK);
+    EXPECT_EQ(voice->Speak(text, flags, nullptr), S_OK);
+    EXPECT_EQ(voice->SetOutput(nullptr, FALSE), S_OK);
+    return stream->Samples();
+}
+
+inline int Peak(const std::vector<std::int16_t>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX)
+{
+    int peak = 0;
+    for (std::size_t i = from; i < std::min(to, samples.size()); ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+    return peak;
+}
+
+inline constexpr char16_t kSentence[] = u"The quick brown fox jumps over the lazy dog.";
+
+}  // namespace speech_test
