@@ -9,8 +9,8 @@ namespace {
 using com::registry::Hive;
 using com::registry::KeyRef;
 
-// One registry change at a time in this process: each reads the tree, changes it and
-// writes it back whole.
+// One registry change at a time in this process (the store's lock file does the same
+// between processes): each reads the tree, changes it and writes it back whole.
 std::mutex& StoreMutex()
 {
     static std::mutex mutex;
@@ -71,6 +71,10 @@ LSTATUS OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM access, bool create, PHKEY 
     if (!target) return ERROR_INVALID_PARAMETER;
 
     std::lock_guard lock(StoreMutex());
+    com::registry::StoreWriteLock fileLock;
+    if (create) {
+        if (DWORD error = fileLock.Acquire(); error != ERROR_SUCCESS) return static_cast<LSTATUS>(error);
+    }
     Hive hive;
     if (LSTATUS status = ReadTree(base, hive); status != ERROR_SUCCESS) return status;
     bool exists = false;
@@ -100,6 +104,8 @@ LSTATUS ChangeKey(HKEY key, REGSAM needed, const std::function<LSTATUS(Hive&, co
     if (LSTATUS status = Resolve(key, ref); status != ERROR_SUCCESS) return status;
     if ((ref.access & needed) != needed) return ERROR_ACCESS_DENIED;
     std::lock_guard lock(StoreMutex());
+    com::registry::StoreWriteLock fileLock;
+    if (DWORD error = fileLock.Acquire(); error != ERROR_SUCCESS) return static_cast<LSTATUS>(error);
     Hive hive;
     if (LSTATUS status = ReadTree(ref, hive); status != ERROR_SUCCESS) return status;
     if (LSTATUS status = change(hive, ref); status != ERROR_SUCCESS) return status;
@@ -205,6 +211,8 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey)
     if (!target) return ERROR_INVALID_PARAMETER;
     if (target->path.empty()) return ERROR_ACCESS_DENIED;  // a tree's root stays
     std::lock_guard lock(StoreMutex());
+    com::registry::StoreWriteLock fileLock;
+    if (DWORD error = fileLock.Acquire(); error != ERROR_SUCCESS) return static_cast<LSTATUS>(error);
     Hive hive;
     DWORD error = com::registry::LoadHive(target->hive, hive);
     if (error != ERROR_SUCCESS) return static_cast<LSTATUS>(error);
@@ -221,6 +229,8 @@ LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
     auto target = com::registry::SubKey(base, subKey ? subKey : "", KEY_ALL_ACCESS);
     if (!target) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(StoreMutex());
+    com::registry::StoreWriteLock fileLock;
+    if (DWORD error = fileLock.Acquire(); error != ERROR_SUCCESS) return static_cast<LSTATUS>(error);
     Hive hive;
     DWORD error = com::registry::LoadHive(target->hive, hive);
     if (error != ERROR_SUCCESS) return static_cast<LSTATUS>(error);

@@ -6,6 +6,8 @@
 #include <winbase.h>
 
 #include <cerrno>
+
+#include <sys/file.h>
 #include <cstdlib>
 
 namespace com::registry {
@@ -75,6 +77,22 @@ DWORD SaveHive(HiveId id, const Hive& hive)
     if (MakeFolders(*folder) != 0) return win32::ErrorFromErrno(errno, folder->c_str());
     std::string file = *folder + "/" + HiveFileName(id);
     if (!win32::sys::WriteFileAtomically(file, hive.Serialize())) return win32::ErrorFromErrno(errno, file.c_str());
+    return ERROR_SUCCESS;
+}
+
+DWORD StoreWriteLock::Acquire()
+{
+    auto folder = RegistryFolder();
+    if (!folder) return ERROR_PATH_NOT_FOUND;
+    if (MakeFolders(*folder) != 0) return win32::ErrorFromErrno(errno, folder->c_str());
+    std::string path = *folder + "/.lock";
+    fd_ = win32::sys::UniqueFd(win32::sys::Open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd_) return win32::ErrorFromErrno(errno, path.c_str());
+    int result;
+    do {
+        result = ::flock(fd_.get(), LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) return win32::ErrorFromErrno(errno, path.c_str());
     return ERROR_SUCCESS;
 }
 

@@ -4,6 +4,8 @@
 
 #include "registry_hive.h"
 
+#include <syscalls.h>
+
 #include <optional>
 #include <string>
 
@@ -20,5 +22,16 @@ std::optional<std::string> HiveFile(HiveId hive);
 DWORD LoadHive(HiveId id, Hive& hive);
 // Replaces the file atomically: on failure the old file stays as it was.
 DWORD SaveHive(HiveId id, const Hive& hive);
+
+// The store's lock file, held across one read-change-write so that two processes
+// changing the registry at once cannot lose one another's change.
+class StoreWriteLock {
+public:
+    // ERROR_SUCCESS once held (the folder is created when missing), else a Win32 error.
+    DWORD Acquire();
+
+private:
+    win32::sys::UniqueFd fd_;  // closing it gives the lock back
+};
 
 }  // namespace com::registry

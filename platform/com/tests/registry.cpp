@@ -11,6 +11,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -269,6 +273,7 @@ TEST_F(Registry, AFailedWriteLeavesTheOldStoreAndNoTemporaryFile)
     EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, "NotMade"), "<error 2>");
     int files = 0;
     for (const auto& entry : fs::directory_iterator(Folder())) {
+        if (entry.path().filename() == ".lock") continue;
         ++files;
         EXPECT_EQ(entry.path().filename(), "classes.reg");
     }
@@ -301,6 +306,37 @@ TEST_F(Registry, AnUnreadableStoreIsAnErrorNotAnEmptyTree)
     win32::sys::ScopedOverride inject(failing);
     // Writing now would replace the unread store with an almost empty one.
     EXPECT_NE(RegSetValueA(HKEY_CLASSES_ROOT, "Other", REG_SZ, "x", 0), ERROR_SUCCESS);
+}
+
+TEST_F(Registry, WritersInSeveralProcessesLoseNoChange)
+{
+    constexpr int kProcesses = 3;
+    constexpr int kWrites = 25;
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "Shared", REG_SZ, "start", 0), ERROR_SUCCESS);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool ok = true;
+            for (int i = 0; i < kWrites; ++i) {
+                std::string key = "Shared\\P" + std::to_string(p) + "_" + std::to_string(i);
+                ok = ok && RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, "x", 0) == ERROR_SUCCESS;
+            }
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int found = 0;
+    for (int p = 0; p < kProcesses; ++p)
+        for (int i = 0; i < kWrites; ++i)
+            found += DefaultValue(HKEY_CLASSES_ROOT, ("Shared\\P" + std::to_string(p) + "_" + std::to_string(i)).c_str()) == "x";
+    EXPECT_EQ(found, kProcesses * kWrites);
 }
 
 TEST(RegistryLocation, FallsBackToTheHomeFolder)
