@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,11 +96,11 @@ std::optional<Number> NumberOf(const VARIANT& value, HRESULT& failure)
     }
 }
 
-std::optional<VARIANT_BOOL> BooleanWord(const VARIANT& value, USHORT flags)
+// The English words, accepted under every locale.
+std::optional<VARIANT_BOOL> BooleanWord(const VARIANT& value)
 {
     if (value.vt != VT_BSTR) return std::nullopt;
     std::u16string_view text = TextOf(value.bstrVal);
-    (void)flags;  // the English words are accepted under every locale
     if (EqualsIgnoringCase(text, u"true") || EqualsIgnoringCase(text, u"#true#")) return VARIANT_TRUE;
     if (EqualsIgnoringCase(text, u"false") || EqualsIgnoringCase(text, u"#false#")) return VARIANT_FALSE;
     return std::nullopt;
@@ -131,10 +130,10 @@ HRESULT ToInteger(const VARIANT& value, VARTYPE vt, VARIANT& out)
     }
 }
 
-HRESULT ToBoolean(const VARIANT& value, USHORT flags, VARIANT& out)
+HRESULT ToBoolean(const VARIANT& value, VARIANT& out)
 {
     out.vt = VT_BOOL;
-    if (auto word = BooleanWord(value, flags)) {
+    if (auto word = BooleanWord(value)) {
         out.boolVal = *word;
         return S_OK;
     }
@@ -220,7 +219,7 @@ HRESULT Convert(const VARIANT& value, USHORT flags, VARTYPE vt, VARIANT& out)
     if (value.vt == VT_NULL) return DISP_E_TYPEMISMATCH;
     switch (vt) {
     case VT_I2: case VT_I4: case VT_UI2: return ToInteger(value, vt, out);
-    case VT_BOOL: return ToBoolean(value, flags, out);
+    case VT_BOOL: return ToBoolean(value, out);
     case VT_BSTR: return ToText(value, flags, out);
     default: return DISP_E_BADVARTYPE;  // a type this runtime does not convert to
     }
