@@ -10,6 +10,7 @@
 
 #include <afxstr.h>
 
+#include <cstddef>
 #include <cstdint>
 
 using INT_PTR = std::intptr_t;
@@ -122,16 +123,24 @@ protected:
 class CException : public CObject {
     DECLARE_DYNAMIC(CException)
 public:
-    CException() = default;
-    explicit CException(BOOL autoDelete) : m_bAutoDelete(autoDelete) {}
+    CException();
+    explicit CException(BOOL autoDelete);
     // Writes the message (cut to maxError - 1 bytes, CP_ACP). FALSE when there is none.
     virtual BOOL GetErrorMessage(LPTSTR error, UINT maxError, PUINT helpContext = nullptr) const;
     // Shows the message in a message box (AfxMessageBox); returns the box's answer.
     virtual int ReportError(UINT type = 0 /* MB_OK */, UINT messageId = 0) const;
-    // Deletes a heap-allocated exception (m_bAutoDelete); safe on stack objects.
+    // Deletes an exception made with new (when m_bAutoDelete); does nothing to
+    // one on the stack.
     void Delete();
 
+    // Marks exceptions made with new, so Delete knows it may delete them.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block) noexcept;
+
     BOOL m_bAutoDelete = TRUE;
+
+private:
+    BOOL m_bReadyForDelete = FALSE;
 };
 
 // Raised by the data exchange when a value fails; already reported to the user.

@@ -6,6 +6,8 @@
 // encoding); the framework hands them to the program in the ANSI code page.
 #pragma once
 
+#include <afxwintypes.h>
+
 #include <span>
 
 // One control of a dialog template, in the order of the resource script's CONTROL

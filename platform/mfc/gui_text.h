@@ -1,0 +1,23 @@
+// Text between the framework (CP_ACP, UTF-8 resources) and Qt (platform-internal).
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace afx_detail {
+
+QString FromAnsi(const char* ansi);
+std::string ToAnsi(const QString& text);
+inline QString FromUtf8(const char* utf8) { return QString::fromUtf8(utf8 ? utf8 : ""); }
+
+// Multi-line edits keep LF inside; the program sees CR LF.
+QString FromAnsiCrLf(const char* ansi);
+std::string ToAnsiCrLf(const QString& text);
+
+// Creates the QApplication when none exists yet.
+void EnsureApplication();
+// The offscreen platform: nobody can answer a window there.
+bool IsOffscreen();
+
+}  // namespace afx_detail

@@ -1,0 +1,12 @@
+// The test hooks in force (platform-internal).
+#pragma once
+
+#include <afxtesthooks.h>
+
+namespace afx_detail {
+
+afxtest::MessageBoxHook* CurrentMessageBoxHook();
+afxtest::FileDialogHook* CurrentFileDialogHook();
+afxtest::ModalScript* CurrentModalScript();
+
+}  // namespace afx_detail
