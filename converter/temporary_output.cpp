@@ -1,0 +1,66 @@
+#include "temporary_output.h"
+
+#include "interrupt_cleanup.h"
+
+#include <winbase.h>
+
+#include <string>
+
+namespace narrate {
+namespace {
+
+// A short name of its own, so a long output name cannot make it too long.
+std::string FreeNameIn(const std::string& folder)
+{
+    const std::string stem = folder + ".narrate-" + std::to_string(GetCurrentProcessId());
+    std::string candidate = stem + ".tmp";
+    for (unsigned n = 1; GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        candidate = stem + "-" + std::to_string(n) + ".tmp";
+    return candidate;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+TemporaryOutput::TemporaryOutput(std::string target) : target_(std::move(target)), path_(FreeNameIn(FolderOf(target_)))
+{
+}
+
+TemporaryOutput::~TemporaryOutput() { Discard(); }
+
+bool TemporaryOutput::Create(const std::function<void()>& create)
+{
+    created_ = InterruptCleanup::Instance().CreateTracked(path_, create);
+    return created_;
+}
+
+bool TemporaryOutput::Commit()
+{
+    if (!created_) return false;
+    BOOL moved = FALSE;
+    DWORD error = ERROR_SUCCESS;
+    bool ran = InterruptCleanup::Instance().FinishTracked([&] {
+        moved = MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (!moved) {
+            error = GetLastError();
+            DeleteFileA(path_.c_str());
+        }
+    });
+    created_ = false;
+    SetLastError(ran ? error : ERROR_CANCELLED);
+    return ran && moved;
+}
+
+void TemporaryOutput::Discard()
+{
+    if (!created_) return;
+    InterruptCleanup::Instance().FinishTracked([&] { DeleteFileA(path_.c_str()); });
+    created_ = false;
+}
+
+}  // namespace narrate
