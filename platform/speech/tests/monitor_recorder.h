@@ -45,6 +45,9 @@ public:
             return;
         }
         thread_ = std::thread([this] { Run(); });
+        // Recording has begun only once the server delivers; sound before that is lost.
+        if (!WaitUntil([](const std::vector<Chunk>& c) { return c.size() >= 5; }, std::chrono::milliseconds(5000)))
+            ADD_FAILURE() << "the test sink's monitor delivers nothing";
     }
     ~MonitorRecorder()
     {
