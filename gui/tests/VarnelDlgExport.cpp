@@ -1,0 +1,402 @@
+// The Narrate button with the real converter: the scratch file, the converter's
+// command line, the WAV file, the file browser, and every failure reported.
+#include "VarnelDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "SystemCalls.h"
+#include "gui_fixture.h"
+#include "res/resource.h"
+
+using gui_test::ReadFile;
+using gui_test::WriteFile;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the export started, recorded through the table of system calls. The file
+// browser's process is waited for before its handle is closed, so that what its
+// stand-in recorded is complete when the handler returns.
+struct Recorder {
+    std::vector<std::string> commandLines;
+    std::vector<HANDLE> browsers;
+    std::string programFolder;  // replaces the module's folder when set
+    std::string currentDirectory;
+    int enumerations = 0;
+    bool waitCursorDuringWait = false;
+};
+Recorder* recorder = nullptr;
+
+BOOL RecordingCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                            LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                            LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process)
+{
+    recorder->commandLines.push_back(commandLine);
+    BOOL created = ::CreateProcessA(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                                    environment, directory, startup, process);
+    if (created && std::string(commandLine).rfind("explorer.exe", 0) == 0) recorder->browsers.push_back(process->hProcess);
+    return created;
+}
+
+BOOL WaitingCloseHandle(HANDLE handle)
+{
+    for (HANDLE browser : recorder->browsers)
+        if (browser == handle) ::WaitForSingleObject(handle, 20000);
+    return ::CloseHandle(handle);
+}
+
+DWORD RecordingWait(HANDLE handle, DWORD milliseconds)
+{
+    recorder->waitCursorDuringWait = afxtest::IsWaitCursorShown();
+    return ::WaitForSingleObject(handle, milliseconds);
+}
+
+DWORD FakeModuleFileName(HMODULE module, LPSTR buffer, DWORD size)
+{
+    if (recorder->programFolder.empty()) return ::GetModuleFileNameA(module, buffer, size);
+    std::string path = recorder->programFolder + "/Varnel";
+    if (path.size() + 1 > size) return size;
+    std::copy(path.begin(), path.end(), buffer);
+    buffer[path.size()] = '\0';
+    return static_cast<DWORD>(path.size());
+}
+
+DWORD FakeCurrentDirectory(DWORD size, LPSTR buffer)
+{
+    if (recorder->currentDirectory.empty()) return ::GetCurrentDirectoryA(size, buffer);
+    const std::string& dir = recorder->currentDirectory;
+    if (size < dir.size() + 1) return static_cast<DWORD>(dir.size() + 1);
+    std::copy(dir.begin(), dir.end(), buffer);
+    buffer[dir.size()] = '\0';
+    return static_cast<DWORD>(dir.size());
+}
+
+BOOL CountingEnumWindows(WNDENUMPROC callback, LPARAM data)
+{
+    ++recorder->enumerations;
+    return ::EnumWindows(callback, data);
+}
+
+void MakeScript(const fs::path& path, const std::string& body)
+{
+    WriteFile(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+class Export : public gui_test::DialogTest {
+protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        recorder = &recorder_;
+        VarnelSystemCalls calls = RealSystemCalls();
+        calls.CreateProcessA = &RecordingCreateProcess;
+        calls.CloseHandle = &WaitingCloseHandle;
+        calls.WaitForSingleObject = &RecordingWait;
+        calls.GetModuleFileNameA = &FakeModuleFileName;
+        calls.GetCurrentDirectoryA = &FakeCurrentDirectory;
+        calls.EnumWindows = &CountingEnumWindows;
+        calls_.emplace(calls);
+
+        // The desktop's file manager is a stand-in that writes down what it was asked.
+        fs::create_directories(bin_);
+        MakeScript(bin_ / "dbus-send", "printf '%s\\n' \"$@\" > '" + (env_.root() / "browser.txt").string() + "'\n");
+        MakeScript(bin_ / "xdg-open", "printf 'xdg-open %s\\n' \"$@\" > '" + (env_.root() / "browser.txt").string() + "'\n");
+        const char* path = std::getenv("PATH");
+        oldPath_ = path ? path : "";
+        setenv("PATH", (bin_.string() + ":" + oldPath_).c_str(), 1);
+        out_ = env_.root() / "out";
+        fs::create_directories(out_);
+    }
+    void TearDown() override
+    {
+        setenv("PATH", oldPath_.c_str(), 1);
+        calls_.reset();
+        recorder = nullptr;
+        DialogTest::TearDown();
+    }
+
+    // Runs an export with the given output path (nullopt: the save dialog is cancelled).
+    void Narrate(const std::function<void(CVarnelDlg&)>& prepare, std::optional<std::string> output)
+    {
+        afxtest::FileDialogHook files([&](const afxtest::FileDialogCall& call) -> std::optional<CString> {
+            saveCalls_.push_back(call);
+            if (!output) return std::nullopt;
+            return CString(output->c_str());
+        });
+        Run([&](CVarnelDlg& dialog) {
+            prepare(dialog);
+            afxtest::Click(&dialog, IDC_EXPORT_WAV);
+        });
+    }
+
+    std::string Browser() { return ReadFile(env_.root() / "browser.txt"); }
+    std::string Scratch() { return ReadFile(env_.cwd() / "input.txt"); }
+    std::vector<std::string> Converters()
+    {
+        std::vector<std::string> lines;
+        for (auto& line : recorder_.commandLines)
+            if (line.rfind("explorer.exe", 0) != 0) lines.push_back(line);
+        return lines;
+    }
+    bool BrowserStarted()
+    {
+        for (auto& line : recorder_.commandLines)
+            if (line.rfind("explorer.exe", 0) == 0) return true;
+        return false;
+    }
+    // The boxes the handler showed, without the save dialog's create and overwrite prompts.
+    static std::vector<afxtest::MessageBoxCall> Messages(const afxtest::MessageBoxHook& boxes)
+    {
+        std::vector<afxtest::MessageBoxCall> shown;
+        for (const auto& call : boxes.Calls())
+            if ((call.type & MB_TYPEMASK) != MB_YESNO) shown.push_back(call);
+        return shown;
+    }
+    static bool IsWav(const fs::path& path) { return ReadFile(path).rfind("RIFF", 0) == 0; }
+
+    afxtest::MessageBoxHook quiet_;  // answers the save dialog's prompts in tests that do not look
+    Recorder recorder_;
+    std::optional<ScopedSystemCalls> calls_;
+    fs::path bin_ = env_.root() / "bin";
+    fs::path out_;
+    std::string oldPath_;
+    std::vector<afxtest::FileDialogCall> saveCalls_;
+};
+
+// The engine's voices for the converter (the dialog's list comes from the fake voice,
+// whose rows stand for the same positions).
+void TypeText(CVarnelDlg& dialog, const char* text) { afxtest::Type(&dialog, IDC_INPUT_TEXT, text); }
+
+TEST_F(Export, TypedTextBecomesAWavShownSelectedInTheFileBrowser)
+{
+    std::string wav = (out_ / "hello.wav").string();
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "hello world"); }, wav);
+    EXPECT_TRUE(Messages(boxes).empty()) << (Messages(boxes).empty() ? "" : Messages(boxes)[0].text.GetString());
+
+    ASSERT_EQ(saveCalls_.size(), 1u);
+    EXPECT_FALSE(saveCalls_[0].open);
+    EXPECT_EQ(saveCalls_[0].fileName, "*.wav");
+    EXPECT_EQ(saveCalls_[0].defExt, "");
+    EXPECT_EQ(saveCalls_[0].filter, "wav File|*.wav");
+    EXPECT_EQ(saveCalls_[0].flags, 0x82022u);
+    EXPECT_EQ(saveCalls_[0].initialDir, CString(gui_test::BuildDir().string().c_str()));
+
+    EXPECT_EQ(Scratch(), "hello world");
+    ASSERT_EQ(Converters().size(), 1u);
+    std::string expected = "\"" + gui_test::BuildDir().string() + "/narrate\" \"" + (env_.cwd() / "input.txt").string() +
+                           "\" \"" + wav + "\" 1 0 100";
+    EXPECT_EQ(Converters()[0], expected);
+    EXPECT_TRUE(IsWav(wav));
+    EXPECT_TRUE(recorder_.waitCursorDuringWait);
+    EXPECT_FALSE(afxtest::IsWaitCursorShown());
+    ASSERT_TRUE(BrowserStarted());
+    EXPECT_EQ(recorder_.commandLines.back(), "explorer.exe /Select,/e, \"" + wav + "\"");
+    EXPECT_NE(Browser().find("file://" + wav), std::string::npos) << Browser();
+    EXPECT_NE(Browser().find("ShowItems"), std::string::npos) << Browser();
+}
+
+TEST_F(Export, TheLoopCountRepeatsTheTextWithSingleBlanks)
+{
+    Narrate([](CVarnelDlg& dialog) {
+        TypeText(dialog, "abc");
+        afxtest::Type(&dialog, IDC_LOOP, "3");
+    }, (out_ / "three.wav").string());
+    EXPECT_EQ(Scratch(), "abc abc abc");
+}
+
+TEST_F(Export, FileModeTakesTheFilteredFile)
+{
+    WriteFile(env_.root() / "in.txt", "a.b,c$d");
+    Narrate([&](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Type(&dialog, IDC_INPUT_FILE, (env_.root() / "in.txt").c_str());
+    }, (out_ / "file.wav").string());
+    EXPECT_EQ(Scratch(), "abcd");
+    EXPECT_TRUE(IsWav(out_ / "file.wav"));
+}
+
+TEST_F(Export, ATypedLineBreakReachesTheFileAsCrCrLf)
+{
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "one\r\ntwo"); }, (out_ / "lines.wav").string());
+    EXPECT_EQ(Scratch(), "one\r\r\ntwo");
+}
+
+TEST_F(Export, RateVolumeAndVoiceNumberAreOnTheCommandLine)
+{
+    Narrate([](CVarnelDlg& dialog) {
+        TypeText(dialog, "numbers");
+        afxtest::Type(&dialog, IDC_RATE, "-3");
+        afxtest::Type(&dialog, IDC_VOLUME, "60");
+        afxtest::PickComboItem(&dialog, IDC_VOICE, 1);
+    }, (out_ / "n.wav").string());
+    ASSERT_EQ(Converters().size(), 1u);
+    EXPECT_TRUE(Converters()[0].ends_with(" 2 -3 60")) << Converters()[0];
+    EXPECT_TRUE(IsWav(out_ / "n.wav"));
+}
+
+TEST_F(Export, NoSelectionPassesVoiceZeroAndTheFailureIsReported)
+{
+    WriteSettings("Voice=-1\r\n");
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nobody"); }, (out_ / "none.wav").string());
+    ASSERT_EQ(Converters().size(), 1u);
+    EXPECT_TRUE(Converters()[0].ends_with(" 0 0 100")) << Converters()[0];
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_NE(Messages(boxes)[0].text.Find("exit code"), -1) << Messages(boxes)[0].text.GetString();
+    EXPECT_FALSE(BrowserStarted());
+    EXPECT_FALSE(fs::exists(out_ / "none.wav"));
+}
+
+TEST_F(Export, EmptyTextIsReportedAndNothingStarts)
+{
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, ""); }, (out_ / "empty.wav").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_EQ(Messages(boxes)[0].text, "Text to speak is empty!");
+    EXPECT_EQ(Messages(boxes)[0].caption, "Info");
+    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt"));
+
+    // A missing text file counts as empty too.
+    boxes.Clear();
+    Narrate([&](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Type(&dialog, IDC_INPUT_FILE, (env_.root() / "missing.txt").c_str());
+    }, (out_ / "empty.wav").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_EQ(Messages(boxes)[0].text, "Text to speak is empty!");
+    EXPECT_TRUE(recorder_.commandLines.empty());
+}
+
+TEST_F(Export, CancellingTheSaveDialogChangesNothing)
+{
+    WriteFile(env_.cwd() / "input.txt", "older");
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "not exported"); }, std::nullopt);
+    EXPECT_EQ(Scratch(), "older");
+    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(Messages(boxes).empty());
+}
+
+TEST_F(Export, ASecondExportOverwritesTheScratchFile)
+{
+    // Saving into the current folder keeps it the current folder (the save dialog moves it
+    // to the chosen file's folder).
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "first and longer"); }, (env_.cwd() / "1.wav").string());
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "second"); }, (env_.cwd() / "2.wav").string());
+    EXPECT_EQ(Scratch(), "second");
+}
+
+TEST_F(Export, AnOutputPathWithBlanksQuotesAndBackslashesArrivesIntact)
+{
+    fs::path folder = out_ / "my \"odd\" folder\\";
+    fs::create_directories(folder);
+    std::string wav = (folder / "say \"hi\" 中.wav").string();
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "odd path"); }, wav);
+    EXPECT_TRUE(Messages(boxes).empty());
+    EXPECT_TRUE(IsWav(wav));
+    EXPECT_NE(Browser().find("ShowItems"), std::string::npos);
+}
+
+TEST_F(Export, AFailedTakeStopsTheExport)
+{
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) {
+        TypeText(dialog, "text");
+        afxtest::Type(&dialog, IDC_LOOP, "0");
+    }, (out_ / "v.wav").string());
+    EXPECT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt"));
+}
+
+TEST_F(Export, ANarrateInTheCurrentFolderIsNeverRun)
+{
+    fs::path marker = env_.root() / "stray-ran";
+    MakeScript(env_.cwd() / "narrate", "touch '" + marker.string() + "'\n");
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "shipped converter"); }, (out_ / "s.wav").string());
+    EXPECT_FALSE(fs::exists(marker));
+    EXPECT_TRUE(IsWav(out_ / "s.wav"));
+}
+
+TEST_F(Export, AConverterFailureIsReportedAndNoBrowserStarts)
+{
+    fs::path folder = env_.root() / "program";
+    fs::create_directories(folder);
+    MakeScript(folder / "narrate", "exit 3\n");
+    recorder_.programFolder = folder.string();
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "fails"); }, (out_ / "f.wav").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_NE(Messages(boxes)[0].text.Find("exit code 3"), -1) << Messages(boxes)[0].text.GetString();
+    EXPECT_FALSE(BrowserStarted());
+
+    // Exit code 0 without a WAV is no success either.
+    MakeScript(folder / "narrate", "exit 0\n");
+    boxes.Clear();
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "claims success"); }, (out_ / "g.wav").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_FALSE(BrowserStarted());
+}
+
+TEST_F(Export, AConverterThatCannotStartIsReported)
+{
+    fs::path folder = env_.root() / "empty-program-folder";
+    fs::create_directories(folder);
+    recorder_.programFolder = folder.string();
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "no converter"); }, (out_ / "c.wav").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_NE(Messages(boxes)[0].text.Find("could not be started"), -1);
+    EXPECT_EQ(recorder_.commandLines.size(), 1u) << "no file browser";
+}
+
+TEST_F(Export, AScratchFileThatCannotBeWrittenStopsTheExport)
+{
+    recorder_.currentDirectory = (env_.root() / "no such folder").string();
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nowhere"); }, (out_ / "w.wav").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_NE(Messages(boxes)[0].text.Find("input.txt"), -1);
+    EXPECT_TRUE(recorder_.commandLines.empty());
+}
+
+TEST_F(Export, AfterATimeoutTheSearchRunsAndTheBrowserShowsTheFolder)
+{
+    fs::path folder = env_.root() / "program";
+    fs::create_directories(folder);
+    fs::path release = env_.root() / "release";
+    ASSERT_EQ(mkfifo(release.c_str(), 0600), 0);
+    MakeScript(folder / "narrate", "read line < '" + release.string() + "'\n");
+    recorder_.programFolder = folder.string();
+    VarnelSystemCalls shortWait = SystemCalls();
+    shortWait.converterWaitMilliseconds = 200;
+    ScopedSystemCalls seam(shortWait);
+
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "slow"); }, (out_ / "late.wav").string());
+    EXPECT_EQ(recorder_.enumerations, 1);
+    EXPECT_TRUE(Messages(boxes).empty()) << "no window of the converter on this display";
+    ASSERT_TRUE(BrowserStarted());
+    EXPECT_EQ(recorder_.commandLines.back(), "explorer.exe /e, \"" + out_.string() + "\"");
+    EXPECT_NE(Browser().find("ShowFolders"), std::string::npos) << Browser();
+
+    // Let the stand-in end.
+    int fd = open(release.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "\n", 1), 1);
+    close(fd);
+}
+
+}  // namespace

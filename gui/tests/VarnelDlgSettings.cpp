@@ -1,0 +1,170 @@
+// The dialog's state in set.ini: defaults, the round trip through Read and a
+// restart, and texts that must not break the file.
+#include "VarnelDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "gui_fixture.h"
+#include "res/resource.h"
+
+using gui_test::ControlText;
+using gui_test::FakeVoice;
+using gui_test::Selection;
+
+namespace {
+
+class Settings : public gui_test::DialogTest {
+protected:
+    std::string SetIni() { return gui_test::ReadFile(env_.cwd() / "set.ini"); }
+};
+
+TEST_F(Settings, MissingKeysGiveTheStartUpState)
+{
+    WriteSettings("Unrelated=1\r\n");
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(dialog.m_useInputFile, 0);
+        EXPECT_EQ(ControlText(&dialog, IDC_INPUT_TEXT), "Please Input Text to be Read by TTS.");
+        EXPECT_EQ(ControlText(&dialog, IDC_RATE), "0");
+        EXPECT_EQ(ControlText(&dialog, IDC_VOLUME), "100");
+        EXPECT_EQ(ControlText(&dialog, IDC_LOOP), "1");
+        EXPECT_EQ(Selection(&dialog, IDC_VOICE), 0);
+        EXPECT_EQ(afxtest::FocusedControlId(&dialog), IDC_READ);
+    });
+}
+
+TEST_F(Settings, ReadSavesEverythingAndTheNextStartRestoresIt)
+{
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_INPUT_TEXT, "saved words");
+        afxtest::Type(&dialog, IDC_RATE, "-5");
+        afxtest::Type(&dialog, IDC_VOLUME, "40");
+        afxtest::Type(&dialog, IDC_LOOP, "2");
+        afxtest::PickComboItem(&dialog, IDC_VOICE, 1);
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Type(&dialog, IDC_INPUT_FILE, "/tmp/a b/story.txt");
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    std::string ini = SetIni();
+    for (const char* line : {"[Setting]", "InputFileChk=1", "Rate=-5", "Volume=40", "Voice=1", "Loop=2"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line << " in\n" << ini;
+
+    gui_test::ResetFakeVoice({"Alpha", "Bravo", "Charlie"});
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(ControlText(&dialog, IDC_INPUT_TEXT), "saved words");
+        EXPECT_EQ(ControlText(&dialog, IDC_INPUT_FILE), "/tmp/a b/story.txt");
+        EXPECT_EQ(ControlText(&dialog, IDC_RATE), "-5");
+        EXPECT_EQ(ControlText(&dialog, IDC_VOLUME), "40");
+        EXPECT_EQ(ControlText(&dialog, IDC_LOOP), "2");
+        EXPECT_EQ(Selection(&dialog, IDC_VOICE), 1);
+        EXPECT_EQ(dialog.m_useInputFile, 1);
+        EXPECT_TRUE(gui_test::IsEnabled(&dialog, IDC_INPUT_FILE));
+        EXPECT_FALSE(gui_test::IsEnabled(&dialog, IDC_INPUT_TEXT));
+    });
+    // The voice speaks with what the dialog shows.
+    EXPECT_EQ(FakeVoice().rate, -5);
+    EXPECT_EQ(FakeVoice().volume, 40);
+    EXPECT_EQ(FakeVoice().voice, "Bravo");
+}
+
+TEST_F(Settings, RestoredValuesOutOfRangeAreClampedForVoiceAndDisplay)
+{
+    WriteSettings("Rate=50\r\nVolume=-20\r\nVoice=7\r\n");
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(ControlText(&dialog, IDC_RATE), "10");
+        EXPECT_EQ(ControlText(&dialog, IDC_VOLUME), "0");
+        EXPECT_EQ(Selection(&dialog, IDC_VOICE), -1) << "a row the list lacks selects nothing";
+        EXPECT_EQ(FakeVoice().voice, "Alpha") << "the start-up voice stays";
+    });
+    EXPECT_EQ(FakeVoice().rate, 10);
+    EXPECT_EQ(FakeVoice().volume, 0);
+}
+
+TEST_F(Settings, StepsContinueFromTheRestoredValues)
+{
+    WriteSettings("Rate=5\r\nVolume=95\r\n");
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_RATE_UP);
+        EXPECT_EQ(ControlText(&dialog, IDC_RATE), "6");
+        afxtest::Click(&dialog, IDC_VOLUME_UP);
+        EXPECT_EQ(ControlText(&dialog, IDC_VOLUME), "100") << "a step never leaves the range";
+    });
+}
+
+TEST_F(Settings, NoSelectionIsSavedAsMinusOneAndRestoredAsNone)
+{
+    WriteSettings("Voice=-1\r\n");
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(Selection(&dialog, IDC_VOICE), -1);
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_NE(SetIni().find("Voice=-1"), std::string::npos);
+}
+
+TEST_F(Settings, ALongTextIsSavedWholeAndRestoredAsItsFirst259Bytes)
+{
+    std::string text(300, 'x');
+    for (std::size_t i = 0; i < text.size(); i += 7) text[i] = static_cast<char>('a' + i % 26);
+    Run([&](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_INPUT_TEXT, text.c_str());
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_NE(SetIni().find(text), std::string::npos);
+    Run([&](CVarnelDlg& dialog) { EXPECT_EQ(ControlText(&dialog, IDC_INPUT_TEXT), text.substr(0, 259).c_str()); });
+}
+
+TEST_F(Settings, ACutNeverSplitsACharacter)
+{
+    CString wide;
+    for (int i = 0; i < 100; ++i) wide += CString(u"中");
+    std::string stored = wide.GetString();  // 3 bytes a character in UTF-8, 2 in GBK
+    WriteSettings("InputText=" + stored + "\r\n");
+    Run([&](CVarnelDlg& dialog) {
+        CString shown = ControlText(&dialog, IDC_INPUT_TEXT);
+        int width = static_cast<int>(CString(u"中").GetLength());
+        EXPECT_EQ(shown.GetLength(), (259 / width) * width);
+        EXPECT_EQ(stored.compare(0, static_cast<std::size_t>(shown.GetLength()), shown.GetString()), 0);
+    });
+}
+
+TEST_F(Settings, LineBreaksAndQuotesCannotAddLinesToTheFile)
+{
+    const char typed[] = "first line\r\n[Setting]\r\nRate=9\rlast\n \"quoted\" ";
+    Run([&](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_INPUT_TEXT, typed);
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    std::string ini = SetIni();
+    EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 8) << ini;
+    EXPECT_EQ(ini.find("\nRate=9"), std::string::npos) << "no line of its own";
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(ControlText(&dialog, IDC_INPUT_TEXT), "first line [Setting] Rate=9 last  \"quoted\" ");
+        EXPECT_EQ(ControlText(&dialog, IDC_RATE), "0");
+    });
+}
+
+TEST_F(Settings, ALoopCountOfZeroIsRestoredAndReadSpeaksNothing)
+{
+    WriteSettings("Loop=0\r\n");
+    afxtest::MessageBoxHook boxes;
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(ControlText(&dialog, IDC_LOOP), "0");
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_TRUE(FakeVoice().spoken.empty());
+}
+
+TEST_F(Settings, NothingButReadWritesTheFile)
+{
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_RATE_UP);
+        afxtest::PickComboItem(&dialog, IDC_VOICE, 2);
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Click(&dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(std::filesystem::exists(env_.cwd() / "set.ini"));
+}
+
+}  // namespace
