@@ -1,0 +1,165 @@
+// Helpers of the converter's tests: files, WAV contents, runs of the converter in
+// this process and as a child process.
+#pragma once
+
+#include "run_narrate.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace converter_test {
+
+inline std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::vector<std::string> NamesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Wav {
+    bool valid = false;
+    std::uint16_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint16_t bits = 0;
+    std::vector<std::int16_t> samples;
+};
+
+// A canonical 44-byte-header PCM WAV whose sizes match the file.
+inline Wav ParseWav(const std::string& bytes)
+{
+    Wav wav;
+    auto u32 = [&](std::size_t at) { std::uint32_t v; std::memcpy(&v, bytes.data() + at, 4); return v; };
+    auto u16 = [&](std::size_t at) { std::uint16_t v; std::memcpy(&v, bytes.data() + at, 2); return v; };
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") || bytes.compare(8, 8, "WAVEfmt ") ||
+        bytes.compare(36, 4, "data"))
+        return wav;
+    std::uint32_t data = u32(40);
+    if (u32(4) != 36 + data + (data & 1) || bytes.size() != 44 + data + (data & 1)) return wav;
+    wav.channels = u16(22);
+    wav.sampleRate = u32(24);
+    wav.bits = u16(34);
+    wav.samples.resize(data / 2);
+    std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
+    wav.valid = u16(20) == 1;
+    return wav;
+}
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// RunNarrate in this process, with "narrate" as the program name.
+inline RunResult RunInProcess(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "narrate");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    RunResult result;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    result.exitCode = narrate::RunNarrate(static_cast<int>(args.size()), argv.data());
+    result.err = ::testing::internal::GetCapturedStderr();
+    result.out = ::testing::internal::GetCapturedStdout();
+    return result;
+}
+
+inline std::string BuiltNarrate()
+{
+    const char* dir = std::getenv("VARNEL_BUILD_DIR");
+    return (std::filesystem::path(dir ? dir : ".") / "narrate").string();
+}
+
+// The built narrate as a child process, its output collected.
+class Child {
+public:
+    explicit Child(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), BuiltNarrate());
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int out[2], err[2];
+        if (pipe(out) || pipe(err)) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        posix_spawn_file_actions_addclose(&actions, err[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        close(err[1]);
+        outFd_ = out[0];
+        errFd_ = err[0];
+    }
+    ~Child()
+    {
+        if (pid_ > 0) Wait();
+    }
+
+    pid_t pid() const { return pid_; }
+
+    RunResult Wait()
+    {
+        RunResult result;
+        pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+        std::string* sinks[2] = {&result.out, &result.err};
+        int open = 2;
+        while (open > 0 && poll(fds, 2, -1) > 0) {
+            for (int i = 0; i < 2; ++i) {
+                if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+                char buffer[4096];
+                ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+                if (n > 0) {
+                    sinks[i]->append(buffer, static_cast<std::size_t>(n));
+                } else {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                    --open;
+                }
+            }
+        }
+        int status = 0;
+        if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+        pid_ = -1;
+        return result;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int outFd_ = -1, errFd_ = -1;
+};
+
+inline RunResult RunChild(std::vector<std::string> args) { return Child(std::move(args)).Wait(); }
+
+}  // namespace converter_test

@@ -1,0 +1,219 @@
+#include "run_narrate.h"
+
+#include "converter_test_support.h"
+#include "sp_enum_tokens.h"
+
+#include <atlbase.h>
+#include <scratch_dir.h>
+#include <syscalls.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace {
+
+using converter_test::NamesIn;
+using converter_test::ParseWav;
+using converter_test::ReadBytes;
+using converter_test::RunInProcess;
+using converter_test::RunResult;
+using converter_test::WriteBytes;
+using Names = std::vector<std::string>;
+
+int LineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+class RunNarrateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        input_ = (env_.cwd() / "in.txt").string();
+        output_ = (env_.cwd() / "out.wav").string();
+        WriteBytes(input_, "Hi, there.\r\n");  // 9 bytes kept
+    }
+
+    static ULONG VoiceCount()
+    {
+        CoInitialize(nullptr);
+        ULONG count = 0;
+        {
+            CComPtr<IEnumSpObjectTokens> tokens;
+            if (SUCCEEDED(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens))) tokens->GetCount(&count);
+        }
+        CoUninitialize();
+        return count;
+    }
+
+    testing_support::IsolatedEnvironment env_;
+    std::string input_, output_;
+};
+
+TEST_F(RunNarrateTest, FewerThanTwoArgumentsPrintTheUsageOnly)
+{
+    for (auto args : {std::vector<std::string>{}, std::vector<std::string>{input_}}) {
+        RunResult run = RunInProcess(args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "Please input a txt file to be converted to wav.\n");  // no count: not opened
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST_F(RunNarrateTest, RendersAndReplacesTheOutputLeavingNothingElse)
+{
+    WriteBytes(output_, "old contents");
+    RunResult run = RunInProcess({input_, output_});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "9 char to be conerted......");
+    EXPECT_EQ(run.err, "");
+    converter_test::Wav wav = ParseWav(ReadBytes(output_));
+    EXPECT_TRUE(wav.valid);
+    EXPECT_GT(wav.samples.size(), 2205u);
+    EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt", "out.wav"}));
+}
+
+TEST_F(RunNarrateTest, UnopenableInputLeavesTheOutputUntouched)
+{
+    WriteBytes(output_, "old contents");
+    std::string missing = (env_.cwd() / "no such.txt").string();
+    RunResult run = RunInProcess({missing, output_, "1", "0", "100"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Open file " + missing + " failed!\n");
+    EXPECT_EQ(run.err, "");  // the message says it already
+    EXPECT_EQ(ReadBytes(output_), "old contents");
+    EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt", "out.wav"}));
+}
+
+TEST_F(RunNarrateTest, VoiceNumberNamingNoVoiceRendersNothingAndSaysSo)
+{
+    ULONG count = VoiceCount();
+    ASSERT_GT(count, 0u);
+    for (std::string number : {std::string("abc"), std::string("0"), std::string("-1"), std::to_string(count + 1)}) {
+        RunResult run = RunInProcess({input_, output_, number});
+        EXPECT_EQ(run.exitCode, 1) << number;
+        EXPECT_EQ(run.out, "9 char to be conerted......") << number;
+        EXPECT_EQ(LineCount(run.err), 1) << run.err;
+        EXPECT_NE(run.err.find(std::to_string(count) + " voices"), std::string::npos) << run.err;
+        EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt"})) << number;
+    }
+}
+
+TEST_F(RunNarrateTest, LastVoiceRenders)
+{
+    RunResult run = RunInProcess({input_, output_, std::to_string(VoiceCount())});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(ParseWav(ReadBytes(output_)).valid);
+}
+
+TEST_F(RunNarrateTest, NothingKeptGivesAnEmptyWav)
+{
+    WriteBytes(input_, ".,$");
+    RunResult run = RunInProcess({input_, output_});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "0 char to be conerted......");
+    converter_test::Wav wav = ParseWav(ReadBytes(output_));
+    EXPECT_TRUE(wav.valid);
+    EXPECT_EQ(wav.sampleRate, 22050u);
+    EXPECT_TRUE(wav.samples.empty());
+}
+
+TEST_F(RunNarrateTest, RefusedRateStillRendersWithAWarning)
+{
+    RunResult run = RunInProcess({input_, output_, "1", "99", "65546"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "9 char to be conerted......");
+    EXPECT_EQ(LineCount(run.err), 1);
+    EXPECT_NE(run.err.find("rate 99"), std::string::npos);
+    EXPECT_TRUE(ParseWav(ReadBytes(output_)).valid);
+}
+
+TEST_F(RunNarrateTest, LongOutputPathIsUsedWhole)
+{
+    std::filesystem::path folder = env_.cwd();
+    for (int i = 0; i < 6; ++i) folder /= std::string(60, static_cast<char>('a' + i));
+    std::filesystem::create_directories(folder);
+    std::string output = (folder / (std::string(200, 'w') + ".wav")).string();
+    ASSERT_GT(output.size(), 500u);  // far beyond a 256-unit buffer
+    RunResult run = RunInProcess({input_, output});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(ParseWav(ReadBytes(output)).valid);
+    EXPECT_EQ(NamesIn(folder).size(), 1u);
+}
+
+TEST_F(RunNarrateTest, MissingOutputFolderFailsWithALine)
+{
+    std::string output = (env_.cwd() / "no folder" / "out.wav").string();
+    RunResult run = RunInProcess({input_, output});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "9 char to be conerted......");
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt"}));
+}
+
+// File-call tables that fail writes or renames, as a full disk or a broken disk would.
+std::atomic<int> writesLeft{0};
+
+ssize_t WriteUntilFull(int fd, const void* data, size_t size)
+{
+    if (writesLeft.fetch_sub(1) <= 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return win32::sys::RealCalls().write(fd, data, size);
+}
+
+int FailingRename(const char*, const char*)
+{
+    errno = EIO;
+    return -1;
+}
+
+class RunNarrateFailingDiskTest : public RunNarrateTest {
+protected:
+    RunResult RunWithCalls(win32::sys::Table calls)
+    {
+        WriteBytes(output_, "old contents");
+        WriteBytes(input_, std::string(2000, 'a') + " text to fill more than one buffer of the file stream\n");
+        win32::sys::ScopedOverride override(calls);
+        return RunInProcess({input_, output_});
+    }
+
+    void ExpectOldOutputAndNoTemporary(const RunResult& run)
+    {
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "2054 char to be conerted......");
+        EXPECT_EQ(LineCount(run.err), 1) << run.err;
+        EXPECT_EQ(ReadBytes(output_), "old contents");
+        EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt", "out.wav"}));
+    }
+};
+
+TEST_F(RunNarrateFailingDiskTest, DiskFullWhileRendering)
+{
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.write = &WriteUntilFull;
+    writesLeft = 1;  // the header goes in, the samples do not
+    RunResult run = RunWithCalls(calls);
+    ExpectOldOutputAndNoTemporary(run);
+}
+
+TEST_F(RunNarrateFailingDiskTest, DiskFullAtTheHeader)
+{
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.write = &WriteUntilFull;
+    writesLeft = 0;
+    RunResult run = RunWithCalls(calls);
+    ExpectOldOutputAndNoTemporary(run);
+    EXPECT_NE(run.err.find("cannot create the WAV file"), std::string::npos);
+}
+
+TEST_F(RunNarrateFailingDiskTest, RenameFails)
+{
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.rename = &FailingRename;
+    RunResult run = RunWithCalls(calls);
+    ExpectOldOutputAndNoTemporary(run);
+    EXPECT_NE(run.err.find("cannot replace"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#include "sp_enum_tokens.h"
+
+#include <atlbase.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SpEnumTokensTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+TEST_F(SpEnumTokensTest, CategoryFromIdIsSetToThatId)
+{
+    CComPtr<ISpObjectTokenCategory> category;
+    ASSERT_EQ(narrate::SpGetCategoryFromId(SPCAT_VOICES, &category), S_OK);
+    ASSERT_TRUE(category);
+    LPWSTR id = nullptr;
+    ASSERT_EQ(category->GetId(&id), S_OK);
+    EXPECT_EQ(std::u16string(id), std::u16string(SPCAT_VOICES));
+    CoTaskMemFree(id);
+}
+
+TEST_F(SpEnumTokensTest, UnknownCategoryHandsNothingBack)
+{
+    ISpObjectTokenCategory* category = nullptr;
+    EXPECT_TRUE(FAILED(narrate::SpGetCategoryFromId(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\NoSuchCategory", &category)));
+    EXPECT_EQ(category, nullptr);
+    IEnumSpObjectTokens* tokens = nullptr;
+    EXPECT_TRUE(FAILED(narrate::SpEnumTokens(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\NoSuchCategory", nullptr, nullptr, &tokens)));
+    EXPECT_EQ(tokens, nullptr);
+}
+
+TEST_F(SpEnumTokensTest, VoicesAreListed)
+{
+    CComPtr<IEnumSpObjectTokens> tokens;
+    ASSERT_EQ(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens), S_OK);
+    ULONG count = 0;
+    EXPECT_EQ(tokens->GetCount(&count), S_OK);
+    EXPECT_GT(count, 0u);
+}
+
+TEST_F(SpEnumTokensTest, NullOutParametersAreRefused)
+{
+    EXPECT_EQ(narrate::SpGetCategoryFromId(SPCAT_VOICES, nullptr), E_POINTER);
+    EXPECT_EQ(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, nullptr), E_POINTER);
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+#include "sp_stream_format.h"
+
+#include "fake_voice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Fails GetFormat after handing back a block, as a careless stream might.
+class FailingFormat final : public ComObject<ISpStreamFormat> {
+public:
+    STDMETHOD(Write)(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+    STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) override
+    {
+        *formatId = SPDFID_WaveFormatEx;
+        *format = static_cast<WAVEFORMATEX*>(CoTaskMemAlloc(sizeof(WAVEFORMATEX)));
+        return E_FAIL;
+    }
+};
+
+TEST(CSpStreamFormat, TakesOverTheStreamsFormat)
+{
+    CComPtr<converter_test::FakeOutput> stream;
+    stream.Attach(new converter_test::FakeOutput);
+    narrate::CSpStreamFormat format;
+    EXPECT_EQ(format.FormatId(), GUID_NULL);
+    EXPECT_EQ(format.WaveFormatExPtr(), nullptr);
+    ASSERT_EQ(format.AssignFormat(stream), S_OK);
+    EXPECT_EQ(format.FormatId(), SPDFID_WaveFormatEx);
+    ASSERT_NE(format.WaveFormatExPtr(), nullptr);
+    EXPECT_EQ(format.WaveFormatExPtr()->nSamplesPerSec, 22050u);
+    ASSERT_EQ(format.AssignFormat(stream), S_OK);  // the first block is freed (ASan checks)
+    EXPECT_EQ(stream->formatCalls, 2);
+}
+
+TEST(CSpStreamFormat, FailureLeavesAnEmptyRecord)
+{
+    CComPtr<FailingFormat> failing;
+    failing.Attach(new FailingFormat);
+    narrate::CSpStreamFormat format;
+    EXPECT_EQ(format.AssignFormat(failing), E_FAIL);
+    EXPECT_EQ(format.FormatId(), GUID_NULL);
+    EXPECT_EQ(format.WaveFormatExPtr(), nullptr);
+    EXPECT_EQ(format.AssignFormat(nullptr), E_POINTER);
+}
+
+}  // namespace
