@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench screenshots clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +20,9 @@ test: build
 
 bench: build
 	bash scripts/with-pulse.sh bash bench/run.sh $(BUILD)
+
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
