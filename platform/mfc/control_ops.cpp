@@ -110,6 +110,14 @@ int SortedPosition(QComboBox* combo, const QString& text)
     return index;
 }
 
+// Qt selects the first row added to an empty list; a Windows combo box keeps no selection.
+void InsertKeepingSelection(QComboBox* combo, int at, const QString& text)
+{
+    const bool hadSelection = combo->currentIndex() >= 0;
+    combo->insertItem(at, text);
+    if (!hadSelection) combo->setCurrentIndex(-1);
+}
+
 LRESULT ComboProc(Window* window, QComboBox* combo, UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
 {
     handled = true;
@@ -119,17 +127,18 @@ LRESULT ComboProc(Window* window, QComboBox* combo, UINT message, WPARAM wParam,
     case CB_ADDSTRING: {
         const QString text = FromAnsi(reinterpret_cast<const char*>(lParam));
         const int at = (window->style & CBS_SORT) ? SortedPosition(combo, text) : count;
-        combo->insertItem(at, text);
+        InsertKeepingSelection(combo, at, text);
         return at;
     }
     case CB_INSERTSTRING: {
         if (index > count) return CB_ERR;
         const int at = index < 0 ? count : index;
-        combo->insertItem(at, FromAnsi(reinterpret_cast<const char*>(lParam)));
+        InsertKeepingSelection(combo, at, FromAnsi(reinterpret_cast<const char*>(lParam)));
         return at;
     }
     case CB_DELETESTRING:
         if (index < 0 || index >= count) return CB_ERR;
+        if (index == combo->currentIndex()) combo->setCurrentIndex(-1);  // the selected row goes: no selection
         combo->removeItem(index);
         return combo->count();
     case CB_RESETCONTENT:
@@ -180,10 +189,13 @@ int CheckState(QAbstractButton* button)
     return button->isCheckable() && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
 }
 
-void SetCheckState(QAbstractButton* button, WPARAM state)
+void SetCheckState(Window* window, QAbstractButton* button, WPARAM state)
 {
     if (auto* box = qobject_cast<QCheckBox*>(button)) {
         box->setCheckState(state == BST_CHECKED ? Qt::Checked : state == BST_INDETERMINATE ? Qt::PartiallyChecked : Qt::Unchecked);
+        // A two-state box shown indeterminate by the program toggles as two-state again afterwards.
+        const DWORD type = window->style & BS_TYPEMASK;
+        if (state != BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE) box->setTristate(false);
     } else if (button->isCheckable()) {
         button->setChecked(state == BST_CHECKED);
     }
@@ -257,7 +269,7 @@ LRESULT SystemWindowProc(Window* window, UINT message, WPARAM wParam, LPARAM lPa
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         switch (message) {
         case BM_GETCHECK: return CheckState(button);
-        case BM_SETCHECK: SetCheckState(button, wParam); return 0;
+        case BM_SETCHECK: SetCheckState(window, button, wParam); return 0;
         case BM_CLICK: button->click(); return 0;
         default: break;
         }

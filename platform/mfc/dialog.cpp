@@ -81,7 +81,6 @@ INT_PTR CDialog::DoModal()
             if (Window* first = FirstTabStop(record)) first->widget->setFocus(Qt::TabFocusReason);
         CenterWindow();
         record->widget->show();
-        record->widget->raise();
         record->widget->activateWindow();
         PushModal(record);
         ArrangeScriptStep(this, record);

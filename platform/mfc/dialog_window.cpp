@@ -1,5 +1,6 @@
 #include "dialog_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -32,9 +33,43 @@ void DialogEnter(Window* dialog)
     SendCommand(dialog, id);
 }
 
+namespace {
+
+// Alt+Space and Alt+F4 are system keys: they reach the dialog whatever control has the focus.
+class SystemKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool space = key->key() == Qt::Key_Space, f4 = key->key() == Qt::Key_F4;
+        if ((!space && !f4) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        Window* dialog = WindowFromWidget(widget->window());
+        if (!dialog || !dialog->dialog || dialog->widget != widget->window()) return false;
+        if (space) OpenSystemMenu(dialog, dialog->widget->mapToGlobal(QPoint(0, 0)));
+        else CallWindowProc(ObjectFor(dialog), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
+};
+
+void InstallSystemKeyFilter()
+{
+    static SystemKeyFilter* filter = nullptr;
+    if (filter || !qApp) return;
+    filter = new SystemKeyFilter(qApp);
+    qApp->installEventFilter(filter);
+}
+
+}  // namespace
+
 DialogWindow::DialogWindow(Window* record, QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), record_(record)
 {
+    InstallSystemKeyFilter();
 }
 
 void DialogWindow::keyPressEvent(QKeyEvent* event)
