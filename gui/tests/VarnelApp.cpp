@@ -1,6 +1,8 @@
 // Start-up: the application runs the main dialog modally and then ends.
 #include "VarnelApp.h"
 
+#include <afxdisp.h>
+
 #include <gtest/gtest.h>
 
 #include "VarnelDlg.h"
@@ -23,6 +25,7 @@ TEST_F(Application, InitInstanceRunsTheMainDialogAndReturnsFalse)
         afxtest::Click(&dialog, IDCANCEL);
     });
     EXPECT_FALSE(app.InitInstance());
+    AfxOleTerm();  // the framework's entry point does this after ExitInstance
     EXPECT_TRUE(ran);
     EXPECT_EQ(app.m_pMainWnd, nullptr);
 }
