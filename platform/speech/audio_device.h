@@ -7,6 +7,9 @@
 #include <unknwn.h>
 
 struct IEngineAudioDevice : IUnknown {
+    // Starts connecting in the background, so the server is ready when speech starts
+    // (a sink that sees no stream may take its time to start playing one).
+    STDMETHOD(Prepare)() = 0;
     // Connects to the sound server if not connected; SPERR_NO_DRIVER when none answers
     // within a bounded time.
     STDMETHOD(Open)() = 0;

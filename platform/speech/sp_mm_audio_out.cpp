@@ -37,18 +37,23 @@ pa_buffer_attr SmallBuffer()
     return attr;
 }
 
+}  // namespace
+
 // pa_simple_new has no timeout of its own, so it runs on a thread of its own; a
 // connection that comes too late is closed by that thread.
-pa_simple* ConnectWithin(std::chrono::milliseconds timeout)
+struct SpMMAudioOut::Attempt {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    pa_simple* stream = nullptr;
+    std::chrono::steady_clock::time_point deadline;
+};
+
+std::shared_ptr<SpMMAudioOut::Attempt> SpMMAudioOut::StartAttempt()
 {
-    struct Attempt {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        bool abandoned = false;
-        pa_simple* stream = nullptr;
-    };
     auto attempt = std::make_shared<Attempt>();
+    attempt->deadline = std::chrono::steady_clock::now() + kConnectTimeout;
     pulse::Table calls = pulse::Calls();  // a copy: the thread may outlive a test's override
     std::thread([attempt, calls] {
         pa_sample_spec spec = NativeSpec();
@@ -64,15 +69,19 @@ pa_simple* ConnectWithin(std::chrono::milliseconds timeout)
         attempt->finished = true;
         attempt->done.notify_all();
     }).detach();
-    std::unique_lock lock(attempt->mutex);
-    if (!attempt->done.wait_for(lock, timeout, [&] { return attempt->finished; })) {
-        attempt->abandoned = true;
-        return nullptr;
-    }
-    return attempt->stream;
+    return attempt;
 }
 
-}  // namespace
+// The attempt's connection, or nullptr when it failed or its time ran out.
+pa_simple* SpMMAudioOut::Await(Attempt& attempt)
+{
+    std::unique_lock lock(attempt.mutex);
+    if (!attempt.done.wait_until(lock, attempt.deadline, [&] { return attempt.finished; })) {
+        attempt.abandoned = true;
+        return nullptr;
+    }
+    return attempt.stream;
+}
 
 SpMMAudioOut::~SpMMAudioOut()
 {
@@ -80,10 +89,28 @@ SpMMAudioOut::~SpMMAudioOut()
     CloseLocked();
 }
 
+HRESULT SpMMAudioOut::Prepare()
+{
+    std::lock_guard lock(mutex_);
+    if (!stream_ && !attempt_) {
+        attempt_ = StartAttempt();
+        attemptIsEarly_ = true;
+    }
+    return S_OK;
+}
+
 HRESULT SpMMAudioOut::OpenLocked()
 {
     if (stream_) return S_OK;
-    stream_ = ConnectWithin(kConnectTimeout);
+    if (attempt_ && attemptIsEarly_) {
+        // A server that was missing when the voice was made may be there now.
+        std::lock_guard lock(attempt_->mutex);
+        if (attempt_->finished && !attempt_->stream) attempt_.reset();
+    }
+    if (!attempt_) attempt_ = StartAttempt();
+    stream_ = Await(*attempt_);
+    attempt_.reset();
+    attemptIsEarly_ = false;
     return stream_ ? S_OK : SPERR_NO_DRIVER;
 }
 
@@ -91,6 +118,12 @@ void SpMMAudioOut::CloseLocked()
 {
     if (stream_) pulse::Calls().disconnect(stream_);
     stream_ = nullptr;
+    if (attempt_) {
+        std::lock_guard lock(attempt_->mutex);
+        if (attempt_->finished && attempt_->stream) pulse::Calls().disconnect(attempt_->stream);
+        attempt_->abandoned = true;  // a connection still on its way is closed by its thread
+        attempt_.reset();
+    }
 }
 
 HRESULT SpMMAudioOut::Open()

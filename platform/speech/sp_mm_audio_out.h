@@ -8,6 +8,7 @@
 #include <sapi.h>
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 
 namespace speech {
@@ -21,17 +22,23 @@ public:
 
     STDMETHOD(Write)(const void* data, ULONG bytes, ULONG* written) override;
     STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) override;
+    STDMETHOD(Prepare)() override;
     STDMETHOD(Open)() override;
     STDMETHOD(Discard)() override;
     STDMETHOD(WaitUntilPlayed)(CancelToken* cancel) override;
 
 private:
     ~SpMMAudioOut() override;
+    struct Attempt;
+    static std::shared_ptr<Attempt> StartAttempt();
+    static pa_simple* Await(Attempt& attempt);
     HRESULT OpenLocked();
     void CloseLocked();
 
     std::mutex mutex_;
     pa_simple* stream_ = nullptr;
+    std::shared_ptr<Attempt> attempt_;  // a connection being made
+    bool attemptIsEarly_ = false;       // made by Prepare, before anyone asked to play
 };
 
 }  // namespace speech

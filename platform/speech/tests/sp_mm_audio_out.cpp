@@ -127,7 +127,7 @@ TEST_F(AudioOutTest, AServerThatNeverAnswersIsGivenUpOnInBoundedTime)
     auto started = Clock::now();
     EXPECT_EQ(voice->Speak(kSentence, SPF_ASYNC, nullptr), SPERR_NO_DRIVER);
     auto took = Clock::now() - started;
-    EXPECT_GE(took, SpMMAudioOut::kConnectTimeout);
+    EXPECT_GE(took, SpMMAudioOut::kConnectTimeout - 200ms);  // counted from the voice's creation
     EXPECT_LT(took, SpMMAudioOut::kConnectTimeout + 500ms);
     {
         std::lock_guard lock(hangMutex);

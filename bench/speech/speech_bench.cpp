@@ -1,0 +1,216 @@
+// Speech engine figures: voice list start-up, Speak to first audio, purge to
+// silence (recorded from the sound server's monitor), speed range. Prints
+// figures; run under scripts/with-pulse.sh.
+#include "audio_device.h"
+#include "sp_mm_audio_out.h"
+
+#include <atlbase.h>
+#include <com_object.h>
+#include <objbase.h>
+#include <sapi.h>
+
+#include <pulse/simple.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Passes everything to the default audio output and notes when the first bytes arrive.
+class TimedOutput final : public ComObject<ISpStreamFormat, IEngineAudioDevice> {
+public:
+    TimedOutput() { inner_.Attach(NewComObject<speech::SpMMAudioOut>()); inner_.QueryInterface(&device_); }
+    STDMETHOD(Write)(const void* data, ULONG bytes, ULONG* written) override
+    {
+        Clock::time_point none{};
+        firstWrite_.compare_exchange_strong(none, Clock::now());
+        return inner_->Write(data, bytes, written);
+    }
+    STDMETHOD(GetFormat)(GUID* id, WAVEFORMATEX** format) override { return inner_->GetFormat(id, format); }
+    STDMETHOD(Prepare)() override { return device_->Prepare(); }
+    STDMETHOD(Open)() override { return device_->Open(); }
+    STDMETHOD(Discard)() override { return device_->Discard(); }
+    STDMETHOD(WaitUntilPlayed)(speech::CancelToken* cancel) override { return device_->WaitUntilPlayed(cancel); }
+
+    void Reset() { firstWrite_ = Clock::time_point{}; }
+    Clock::time_point firstWrite() const { return firstWrite_; }
+
+private:
+    CComPtr<ISpStreamFormat> inner_;
+    CComPtr<IEngineAudioDevice> device_;
+    std::atomic<Clock::time_point> firstWrite_{};
+};
+
+// The time of the last loud 10 ms chunk the monitor delivered.
+class Recorder {
+public:
+    Recorder()
+    {
+        const char* device = std::getenv("VARNEL_TEST_MONITOR");
+        pa_sample_spec spec{PA_SAMPLE_S16LE, 22050, 1};
+        pa_buffer_attr attr{~0u, ~0u, ~0u, ~0u, 440};
+        int error = 0;
+        stream_ = pa_simple_new(nullptr, "speech bench", PA_STREAM_RECORD, device ? device : "varnel_null.monitor",
+                                "monitor", &spec, nullptr, &attr, &error);
+        if (stream_) thread_ = std::thread([this] { Run(); });
+    }
+    ~Recorder()
+    {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (stream_) pa_simple_free(stream_);
+    }
+    bool ok() const { return stream_; }
+    Clock::time_point lastLoud()
+    {
+        std::lock_guard lock(mutex_);
+        return lastLoud_;
+    }
+    Clock::time_point firstLoudAfter(Clock::time_point t)
+    {
+        std::lock_guard lock(mutex_);
+        for (auto loud : louds_)
+            if (loud > t) return loud;
+        return {};
+    }
+
+private:
+    void Run()
+    {
+        std::int16_t buffer[220];
+        while (!stop_) {
+            int error = 0;
+            if (pa_simple_read(stream_, buffer, sizeof buffer, &error) < 0) return;
+            int peak = 0;
+            for (auto s : buffer) peak = std::max(peak, std::abs(int{s}));
+            if (peak > 100) {
+                std::lock_guard lock(mutex_);
+                lastLoud_ = Clock::now();
+                louds_.push_back(lastLoud_);
+            }
+        }
+    }
+    pa_simple* stream_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    Clock::time_point lastLoud_{};
+    std::vector<Clock::time_point> louds_;
+};
+
+void Print(const char* what, std::vector<double> values, const char* goal)
+{
+    std::sort(values.begin(), values.end());
+    if (values.empty()) {
+        std::printf("%-44s no data\n", what);
+        return;
+    }
+    std::printf("%-44s median %7.1f ms  max %7.1f ms  (n=%zu, goal %s)\n", what, values[values.size() / 2],
+                values.back(), values.size(), goal);
+}
+
+}  // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    constexpr int kRuns = 10;
+    const char16_t* sentence = u"Hello, this is a short sentence.";
+
+    // Voice list as the dialog gets it at start-up: first use in the process.
+    auto listStart = Clock::now();
+    CComPtr<ISpObjectTokenCategory> category;
+    category.CoCreateInstance(CLSID_SpObjectTokenCategory);
+    category->SetId(SPCAT_VOICES, FALSE);
+    CComPtr<IEnumSpObjectTokens> tokens;
+    category->EnumTokens(nullptr, nullptr, &tokens);
+    ULONG count = 0;
+    tokens->GetCount(&count);
+    for (ULONG i = 0; i < count; ++i) {
+        CComPtr<ISpObjectToken> token;
+        tokens->Next(1, &token, nullptr);
+        LPWSTR description = nullptr;
+        token->GetStringValue(nullptr, &description);
+        CoTaskMemFree(description);
+    }
+    std::printf("%-44s %7.1f ms for %u voices (goal: dialog start-up < 500 ms)\n", "voice list, first use in process",
+                Ms(Clock::now() - listStart), count);
+
+    CComPtr<ISpVoice> voice;
+    voice.CoCreateInstance(CLSID_SpVoice);
+    CComPtr<TimedOutput> output;
+    output.Attach(NewComObject<TimedOutput>());
+    if (FAILED(voice->SetOutput(static_cast<ISpStreamFormat*>(output), TRUE))) return 1;
+
+    Recorder recorder;
+    if (!recorder.ok()) std::printf("no monitor to record: heard figures left out\n");
+    // As in the dialog: the voice (and its connection) exists a while before the first
+    // Read. A null sink that had no stream takes up to 2 s to notice a new one.
+    output->Prepare();
+    std::this_thread::sleep_for(2500ms);
+
+    std::vector<double> toWrite, toHeard, purgeReturn, purgeSilent;
+    for (int run = 0; run < kRuns; ++run) {
+        output->Reset();
+        auto spoken = Clock::now();
+        if (FAILED(voice->Speak(sentence, SPF_ASYNC, nullptr))) {
+            std::printf("Speak failed: is a sound server running?\n");
+            return 1;
+        }
+        while (output->firstWrite() == Clock::time_point{}) std::this_thread::sleep_for(100us);
+        toWrite.push_back(Ms(output->firstWrite() - spoken));
+        std::this_thread::sleep_for(600ms);  // well into the sentence
+        if (recorder.ok()) {
+            auto heard = recorder.firstLoudAfter(spoken);
+            if (heard != Clock::time_point{}) toHeard.push_back(Ms(heard - spoken));
+        }
+        auto purged = Clock::now();
+        voice->Speak(u"", SPF_PURGEBEFORESPEAK, nullptr);
+        purgeReturn.push_back(Ms(Clock::now() - purged));
+        if (std::getenv("BENCH_VERBOSE")) std::printf("run %d: purge returned after %.1f ms\n", run, purgeReturn.back());
+        std::this_thread::sleep_for(400ms);
+        if (recorder.ok()) purgeSilent.push_back(std::max(0.0, Ms(recorder.lastLoud() - purged)));
+    }
+    Print("Speak -> first audio written to the output", toWrite, "< 100 ms");
+    if (recorder.ok()) Print("Speak -> first audio heard at the sink (+10)", toHeard, "-");
+    Print("purge -> Speak returns", purgeReturn, "-");
+    if (recorder.ok()) Print("purge -> sink silent (10 ms chunks)", purgeSilent, "< 50 ms");
+
+    // Speed range: duration of a sentence at the extreme rates.
+    auto duration = [&](LONG rate) {
+        struct Counter final : ComObject<ISpStreamFormat> {
+            ULONG bytes = 0;
+            STDMETHOD(Write)(const void*, ULONG n, ULONG*) override { bytes += n; return S_OK; }
+            STDMETHOD(GetFormat)(GUID* id, WAVEFORMATEX** f) override
+            {
+                CComPtr<ISpStreamFormat> out;
+                out.CoCreateInstance(CLSID_SpMMAudioOut);
+                return out->GetFormat(id, f);
+            }
+        };
+        CComPtr<Counter> counter;
+        counter.Attach(NewComObject<Counter>());
+        voice->SetOutput(static_cast<ISpStreamFormat*>(counter), TRUE);
+        voice->SetRate(rate);
+        voice->Speak(u"The quick brown fox jumps over the lazy dog, and then it runs far away into the forest.",
+                     SPF_IS_NOT_XML, nullptr);
+        return counter->bytes / 44100.0;
+    };
+    double slow = duration(-10), normal = duration(0), fast = duration(10);
+    std::printf("sentence at rate -10 / 0 / 10: %.2f / %.2f / %.2f s: %.2fx slower, %.2fx faster\n", slow, normal,
+                fast, slow / normal, normal / fast);
+    voice.Release();
+    CoUninitialize();
+    return 0;
+}
