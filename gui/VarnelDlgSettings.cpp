@@ -46,7 +46,9 @@ void CVarnelDlg::SaveSettings()
 // 100, the start-up voice row and one repetition.
 void CVarnelDlg::LoadSettings()
 {
-    m_useInputFile = ReadInt("InputFileChk", 0);
+    // Any nonzero value means file input; stored as 1 so that box, member and the
+    // enabled input box agree.
+    m_useInputFile = ReadInt("InputFileChk", 0) != 0 ? 1 : 0;
     m_inputFilePath = ReadSettingsText(kSection, "InputFileFile", "", kFile);
     m_inputText = ReadSettingsText(kSection, "InputText", kPrompt, kFile);
     m_rate = ReadInt("Rate", 0);

@@ -81,6 +81,17 @@ TEST_F(Settings, RestoredValuesOutOfRangeAreClampedForVoiceAndDisplay)
     EXPECT_EQ(FakeVoice().volume, 0);
 }
 
+TEST_F(Settings, AnyNonzeroCheckValueMeansFileInputShownChecked)
+{
+    WriteSettings("InputFileChk=10\r\n");
+    Run([](CVarnelDlg& dialog) {
+        EXPECT_EQ(dialog.m_useInputFile, 1);
+        EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_INPUT_FILE_CHECK), static_cast<UINT>(BST_CHECKED));
+        EXPECT_TRUE(gui_test::IsEnabled(&dialog, IDC_INPUT_FILE));
+        EXPECT_FALSE(gui_test::IsEnabled(&dialog, IDC_INPUT_TEXT));
+    });
+}
+
 TEST_F(Settings, StepsContinueFromTheRestoredValues)
 {
     WriteSettings("Rate=5\r\nVolume=95\r\n");
