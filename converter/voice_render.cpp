@@ -15,8 +15,9 @@ namespace {
 HRESULT SelectVoice(ISpVoice* voice, ISpObjectToken* token, HRESULT walkResult, int voiceNumber)
 {
     if (FAILED(walkResult) || !token) {
-        ReportFailure("voice %d could not be fetched (%s)", voiceNumber, HresultText(FAILED(walkResult) ? walkResult : E_FAIL).text);
-        return FAILED(walkResult) ? walkResult : E_FAIL;
+        HRESULT failure = FAILED(walkResult) ? walkResult : E_FAIL;
+        ReportFailure("voice %d could not be fetched (%s)", voiceNumber, HresultText(failure).text);
+        return failure;
     }
     HRESULT hr = voice->SetVoice(token);
     if (FAILED(hr)) ReportFailure("voice %d could not be selected (%s)", voiceNumber, HresultText(hr).text);
@@ -47,7 +48,8 @@ HRESULT CurrentOutputFormat(ISpVoice* voice, CComPtr<ISpStreamFormat>& previous,
     return hr;
 }
 
-HRESULT BindTemporary(TemporaryOutput& temporary, const CSpStreamFormat& format, CComPtr<ISpStream>& wav)
+HRESULT BindTemporary(const char* target, TemporaryOutput& temporary, const CSpStreamFormat& format,
+                      CComPtr<ISpStream>& wav)
 {
     std::optional<std::u16string> name = WidePath(temporary.path().c_str());
     if (!name) {
@@ -60,7 +62,8 @@ HRESULT BindTemporary(TemporaryOutput& temporary, const CSpStreamFormat& format,
                           SPFEI_ALL_EVENTS);
     });
     if (!created) ReportFailure("interrupted before the WAV file was created");
-    else if (FAILED(hr)) ReportFailure("cannot create the WAV file %s (%s)", temporary.path().c_str(), HresultText(hr).text);
+    else if (FAILED(hr))
+        ReportFailure("cannot create the WAV file %s as %s (%s)", target, temporary.path().c_str(), HresultText(hr).text);
     return hr;
 }
 
@@ -90,7 +93,7 @@ bool RenderToFile(ISpVoice* voice, const RunSettings& settings, const WCHAR* tex
     CComPtr<ISpStreamFormat> previous;
     CComPtr<ISpStream> wav;
     HRESULT hr = CurrentOutputFormat(voice, previous, format);
-    if (SUCCEEDED(hr)) hr = BindTemporary(temporary, format, wav);
+    if (SUCCEEDED(hr)) hr = BindTemporary(settings.outputPath, temporary, format, wav);
     if (SUCCEEDED(hr)) hr = SpeakIntoFile(voice, wav, text);
     if (wav) {
         // Closing finishes the file and tells whether its last bytes reached the disk.
