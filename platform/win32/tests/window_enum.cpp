@@ -187,7 +187,6 @@ protected:
 TEST_F(FakeDisplay, WalkVisitsTheClientListInOrderOnOneConnection)
 {
     BOOL result = FALSE;
-    std::vector<DWORD> pids;
     struct Seen {
         std::vector<HWND> windows;
         std::vector<DWORD> pids;

@@ -56,8 +56,14 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, ends[1], 3);
+        // No standard stream of ours: should the test die, the server must not
+        // hold the test runner's output open.
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "320x240x24", nullptr};
+        // -terminate: the server ends with its last client, even if the test dies.
+        const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-terminate",
+                              "-screen", "0", "320x240x24", nullptr};
         int error = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
         close(ends[1]);
