@@ -298,7 +298,7 @@ TEST_F(MainDialog, TheSystemMenuOpensTheAboutBox)
     bool aboutShown = false;
     script
         .Then([](CDialog& dialog) {
-            afxtest::Focus(&dialog, IDC_LOOP);
+            EXPECT_EQ(afxtest::FocusedControlId(&dialog), IDC_READ);
             afxtest::PressKey(&dialog, afxtest::Key::AltSpace);
             EXPECT_TRUE(afxtest::IsSystemMenuOpen(&dialog)) << "Alt+Space opens the system menu";
             EXPECT_TRUE(afxtest::RightClickBackground(&dialog)) << "so does a right click on the background";
