@@ -38,6 +38,23 @@ std::vector<MessageFrame>& MessageStack()
     return stack;
 }
 
+// The class a program casts GetDlgItem's result to (CButton*, CEdit* ...), so the cast is sound.
+std::unique_ptr<CWnd> MakeTemporary(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+    case ControlKind::GroupBox: return std::make_unique<CButton>();
+    case ControlKind::Edit:
+    case ControlKind::MultiLineEdit: return std::make_unique<CEdit>();
+    case ControlKind::Static:
+    case ControlKind::Icon: return std::make_unique<CStatic>();
+    case ControlKind::ComboBox: return std::make_unique<CComboBox>();
+    default: return std::make_unique<CWnd>();
+    }
+}
+
 }  // namespace
 
 Window* WindowFromHandle(HWND handle)
@@ -74,7 +91,7 @@ CWnd* ObjectFor(Window* window)
     if (!window) return nullptr;
     if (window->permanent) return window->permanent;
     if (!window->temporary) {
-        window->temporary = std::make_unique<CWnd>();
+        window->temporary = MakeTemporary(window->kind);
         window->temporary->m_hWnd = window->handle();
     }
     return window->temporary.get();
