@@ -66,7 +66,7 @@ inline Wav ParseWav(const std::string& bytes)
     wav.sampleRate = u32(24);
     wav.bits = u16(34);
     wav.samples.resize(data / 2);
-    std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
+    if (!wav.samples.empty()) std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
     wav.valid = u16(20) == 1;
     return wav;
 }
