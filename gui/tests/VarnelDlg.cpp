@@ -435,3 +435,20 @@ TEST_F(MainDialog, WithNoVoiceInstalledTheDialogOpensWithOneMessage)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainDialog, AMinimisedDialogPaintsItsIconAndRestores)
+{
+    Run([](CVarnelDlg& dialog) {
+        dialog.ShowWindow(SW_MINIMIZE);
+        EXPECT_TRUE(dialog.IsIconic());
+        dialog.SendMessage(WM_PAINT);
+        dialog.ShowWindow(SW_RESTORE);
+        EXPECT_FALSE(dialog.IsIconic());
+        dialog.SendMessage(WM_PAINT);
+        EXPECT_TRUE(dialog.IsWindowVisible());
+    });
+}
+
+}  // namespace
