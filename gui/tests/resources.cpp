@@ -6,7 +6,6 @@
 #include "AboutDlg.h"
 #include "gui_fixture.h"
 #include "res/resource.h"
-#include "res/version_info.h"
 
 namespace {
 
@@ -39,16 +38,6 @@ TEST_F(Resources, TemplatesHoldEveryControl)
 TEST_F(Resources, TheIconExists)
 {
     EXPECT_NE(AfxLoadIcon(IDR_MAINFRAME), nullptr);
-}
-
-TEST_F(Resources, VersionInformation)
-{
-    const VarnelVersionInfo& info = GetVarnelVersionInfo();
-    EXPECT_EQ(info.fileVersion[3], 1);
-    EXPECT_STREQ(info.fileVersionText, "1, 0, 0, 1");
-    EXPECT_EQ(info.language, 0x0804);
-    EXPECT_EQ(info.codePage, 1200);
-    EXPECT_STREQ(info.originalFilename, "Varnel.EXE");
 }
 
 TEST_F(Resources, TheAboutBoxClosesByButtonEscapeAndCloseBox)
