@@ -288,6 +288,34 @@ TEST_F(Export, CancellingTheSaveDialogChangesNothing)
     EXPECT_TRUE(Messages(boxes).empty());
 }
 
+TEST_F(Export, ANameWithoutExtensionIsUsedAsTyped)
+{
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "plain name"); }, (out_ / "plain").string());
+    EXPECT_TRUE(IsWav(out_ / "plain"));
+    EXPECT_FALSE(fs::exists(out_ / "plain.wav"));
+}
+
+TEST_F(Export, DecliningToReplaceAFileKeepsTheSaveDialogOpen)
+{
+    std::string wav = (out_ / "kept.wav").string();
+    WriteFile(wav, "not a wav yet");
+    afxtest::MessageBoxHook no([](const afxtest::MessageBoxCall&) { return IDNO; });
+    afxtest::FileDialogHook files([&](const afxtest::FileDialogCall& call) -> std::optional<CString> {
+        saveCalls_.push_back(call);
+        if (call.attempt == 1) return CString(wav.c_str());
+        return std::nullopt;  // then the user cancels
+    });
+    Run([](CVarnelDlg& dialog) {
+        TypeText(dialog, "keep it");
+        afxtest::Click(&dialog, IDC_EXPORT_WAV);
+    });
+    EXPECT_EQ(saveCalls_.size(), 2u) << "asked again after the declined prompt";
+    ASSERT_EQ(no.Calls().size(), 1u);
+    EXPECT_EQ(no.Calls()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_EQ(ReadFile(wav), "not a wav yet");
+}
+
 TEST_F(Export, ASecondExportOverwritesTheScratchFile)
 {
     // Saving into the current folder keeps it the current folder (the save dialog moves it
