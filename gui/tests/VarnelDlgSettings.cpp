@@ -128,7 +128,7 @@ TEST_F(Settings, ALongTextIsSavedWholeAndRestoredAsItsFirst259Bytes)
 TEST_F(Settings, ACutNeverSplitsACharacter)
 {
     CString wide;
-    for (int i = 0; i < 100; ++i) wide += CString(u"中");
+    for (int i = 0; i < 200; ++i) wide += CString(u"中");
     std::string stored = wide.GetString();  // 3 bytes a character in UTF-8, 2 in GBK
     WriteSettings("InputText=" + stored + "\r\n");
     Run([&](CVarnelDlg& dialog) {
