@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <optional>
 #include <strings.h>
 
 using namespace afx_detail;
@@ -157,7 +158,9 @@ BOOL AfxWinInit(int argc, char* argv[])
 
 int AfxWinMain(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    // The GUI application for the process; one made earlier (tests) is used as it is.
+    std::optional<QApplication> application;
+    if (!QCoreApplication::instance()) application.emplace(argc, argv);
     CWinApp* app = AfxGetApp();
     if (!app || !AfxWinInit(argc, argv)) {
         std::fprintf(stderr, "no application object\n");

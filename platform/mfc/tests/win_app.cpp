@@ -2,6 +2,10 @@
 
 #include "test_dialog.h"
 
+#include <scratch_dir.h>
+
+#include <filesystem>
+
 using namespace mfc_test;
 
 namespace {
@@ -97,4 +101,57 @@ TEST_F(OleLockTest, TheLastUnlockClosesAnAutomatedInstance)
     EXPECT_EQ(dialog.log, (std::vector<std::string>{"init", "close", "cancel"}));
     AfxOleSetUserCtrl(TRUE);
     app_.m_pMainWnd = nullptr;
+}
+
+namespace {
+
+class CEntryApp : public CWinApp {
+public:
+    CEntryApp() : CWinApp("EntryApp") {}
+    std::vector<std::string> calls;
+    BOOL InitInstance() override
+    {
+        calls.push_back(RunAutomated() ? "init automated" : "init");
+        CDialog dialog(kSmallDialog);
+        m_pMainWnd = &dialog;
+        calls.push_back("dialog " + std::to_string(dialog.DoModal()));
+        m_pMainWnd = nullptr;
+        return FALSE;
+    }
+    int ExitInstance() override
+    {
+        calls.push_back("exit");
+        return 3;
+    }
+};
+
+class EntryPointTest : public GuiTest {};
+
+}  // namespace
+
+TEST_F(EntryPointTest, InitInstanceRunsThenExitInstanceGivesTheExitCode)
+{
+    CEntryApp app;
+    afxtest::ModalScript script;
+    script.Then([](CDialog& dlg) { afxtest::PressKey(&dlg, afxtest::Key::Escape); });
+    char program[] = "/usr/bin/Varnel";
+    char automation[] = "-AUTOMATION";
+    char* argv[] = {program, automation, nullptr};
+    EXPECT_EQ(AfxWinMain(2, argv), 3);
+    EXPECT_EQ(app.calls, (std::vector<std::string>{"init automated", "dialog 2", "exit"}));
+    AfxOleSetUserCtrl(TRUE);
+}
+
+TEST_F(EntryPointTest, ScreenshotsOfADialog)
+{
+    testing_support::ScratchDir folder;
+    const std::string png = (folder / "about.png").string();
+    afxtest::ModalScript script;
+    CDialog about(kSmallDialog);
+    BOOL grabbed = FALSE;
+    script.Then([&](CDialog& dlg) { grabbed = afxtest::GrabWindow(&dlg, png.c_str()); });
+    about.DoModal();
+    EXPECT_TRUE(grabbed);
+    EXPECT_GT(std::filesystem::file_size(png), 100u);
+    EXPECT_FALSE(afxtest::GrabWindow(&about, png.c_str()));  // no window any more
 }
