@@ -34,19 +34,4 @@ TEST_F(SpEnumTokensTest, UnknownCategoryHandsNothingBack)
     EXPECT_EQ(tokens, nullptr);
 }
 
-TEST_F(SpEnumTokensTest, VoicesAreListed)
-{
-    CComPtr<IEnumSpObjectTokens> tokens;
-    ASSERT_EQ(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens), S_OK);
-    ULONG count = 0;
-    EXPECT_EQ(tokens->GetCount(&count), S_OK);
-    EXPECT_GT(count, 0u);
-}
-
-TEST_F(SpEnumTokensTest, NullOutParametersAreRefused)
-{
-    EXPECT_EQ(narrate::SpGetCategoryFromId(SPCAT_VOICES, nullptr), E_POINTER);
-    EXPECT_EQ(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, nullptr), E_POINTER);
-}
-
 }  // namespace

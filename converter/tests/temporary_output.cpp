@@ -32,18 +32,6 @@ TEST(TemporaryOutput, FreshNameInTheOutputsFolder)
     EXPECT_EQ(narrate::FolderOf("/x.wav"), "/");
 }
 
-TEST(TemporaryOutput, CommitReplacesTheTarget)
-{
-    testing_support::ScratchDir dir;
-    std::string target = (dir / "out.wav").string();
-    WriteBytes(target, "old");
-    narrate::TemporaryOutput temporary(target);
-    ASSERT_TRUE(temporary.Create([&] { WriteBytes(temporary.path(), "new"); }));
-    EXPECT_TRUE(temporary.Commit());
-    EXPECT_EQ(ReadBytes(target), "new");
-    EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"out.wav"}));
-}
-
 TEST(TemporaryOutput, UncommittedOrFailedFileIsRemoved)
 {
     testing_support::ScratchDir dir;
