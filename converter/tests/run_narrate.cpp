@@ -127,6 +127,18 @@ TEST_F(RunNarrateTest, RefusedRateStillRendersWithAWarning)
     EXPECT_TRUE(ParseWav(ReadBytes(output_)).valid);
 }
 
+TEST_F(RunNarrateTest, ComStartFailureExitsWithOne)
+{
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);  // the converter asks for the other model
+    RunResult run = RunInProcess({input_, output_});
+    CoUninitialize();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "9 char to be conerted......");
+    EXPECT_EQ(LineCount(run.err), 1);
+    EXPECT_NE(run.err.find("COM"), std::string::npos);
+    EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt"}));
+}
+
 TEST_F(RunNarrateTest, LongOutputPathIsUsedWhole)
 {
     std::filesystem::path folder = env_.cwd();
