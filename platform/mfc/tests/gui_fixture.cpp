@@ -3,6 +3,11 @@
 namespace mfc_test {
 
 namespace {
+// Before main: no test may ever open a window on the user's display.
+const bool offscreen = [] { return setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0; }();
+}  // namespace
+
+namespace {
 
 // A main dialog like the program's: default button first, hidden buttons, edits,
 // combo box, check box, labels and group boxes.

@@ -27,7 +27,6 @@ class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
         afxtest::EnsureGuiApplication();
         RegisterTestResources();
     }
