@@ -50,6 +50,8 @@ int& WaitDepth()
 void CCmdTarget::BeginWaitCursor()
 {
     ++WaitDepth();
+    // Qt hands the cursor to every window at once, so it shows even while the
+    // caller then blocks the GUI thread (no events are processed here).
     if (qApp) QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
