@@ -112,3 +112,24 @@ TEST_F(ControlsTest, CheckBoxesAndButtonsAsAUserUsesThem)
     dialog.DoModal();
     EXPECT_EQ(dialog.log, (Log{"init", "check", "stop"}));
 }
+
+TEST_F(ControlsTest, SortedComboBoxesInsertInOrder)
+{
+    afxtest::ModalScript script;
+    CDialog plain(kNoSysMenuDialog);
+    std::vector<std::string> rows;
+    script.Then([&](CDialog& dlg) {
+        auto* combo = static_cast<CComboBox*>(dlg.GetDlgItem(1301));
+        EXPECT_EQ(combo->AddString("Mike"), 0);
+        EXPECT_EQ(combo->AddString("anna"), 0);
+        EXPECT_EQ(combo->AddString("Zoe"), 2);
+        EXPECT_EQ(combo->AddString("Mary"), 1);
+        for (int i = 0; i < combo->GetCount(); ++i) {
+            CString text;
+            combo->GetLBText(i, text);
+            rows.emplace_back(text.GetString());
+        }
+    });
+    plain.DoModal();
+    EXPECT_EQ(rows, (std::vector<std::string>{"anna", "Mary", "Mike", "Zoe"}));
+}

@@ -125,3 +125,9 @@ TEST_F(FileDialogTest, OpenDialogsCanRequireAnExistingFile)
     EXPECT_NE(CString(boxes.Calls()[0].text).Find("File not found."), -1);
     EXPECT_EQ(dialog.GetFileName(), "there.txt");
 }
+
+TEST_F(FileDialogTest, WithoutAHookTheDialogIsCancelledOffscreen)
+{
+    CFileDialog dialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "txt File|*.txt");
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}

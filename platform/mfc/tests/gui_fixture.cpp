@@ -43,6 +43,7 @@ const AFX_DLGTEMPLATE kSmall = {DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTI
 
 const AFX_DLGITEM kPlainItems[] = {
     {"", 1300, "EDIT", WS_BORDER | WS_TABSTOP | WS_VISIBLE, 5, 5, 50, 12},
+    {"", 1301, "COMBOBOX", CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP | WS_VISIBLE, 5, 20, 50, 60},
 };
 const AFX_DLGTEMPLATE kNoSysMenu = {DS_MODALFRAME | WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40, "Plain", 0, nullptr, kPlainItems};
 

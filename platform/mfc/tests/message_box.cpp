@@ -70,3 +70,8 @@ TEST_F(MessageBoxTest, WaitCursorIsCounted)
     app_.EndWaitCursor();  // an extra end is harmless
     EXPECT_FALSE(afxtest::IsWaitCursorShown());
 }
+
+TEST_F(MessageBoxTest, WithoutAHookNobodyIsWaitedForOffscreen)
+{
+    EXPECT_EQ(AfxMessageBox("unanswered", MB_YESNO | MB_DEFBUTTON2), IDNO);  // its default button
+}
