@@ -71,6 +71,7 @@ Synthesizer::Synthesizer()
     auto library = EspeakLibrary::Load(kBufferMs);
     available_ = library && library->sampleRate() == kNativeSampleRate;
     if (!available_) return;
+    EspeakAllocationScope allocations;
     const espeak_VOICE** list = library->ListVoices(nullptr);
     for (int i = 0; list && list[i]; ++i) {
         const espeak_VOICE* v = list[i];
@@ -88,6 +89,7 @@ std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
     if (!available_ || languageTag.empty()) return {};
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library) return {};
+    EspeakAllocationScope allocations;
     espeak_VOICE spec{};
     spec.languages = languageTag.c_str();
     const espeak_VOICE** found = library->ListVoices(&spec);
@@ -103,7 +105,10 @@ Synthesizer::Session Synthesizer::Begin()
     std::unique_lock lock(mutex_);
     std::unique_ptr<EspeakLibrary> library;
     if (available_) library = EspeakLibrary::Load(kBufferMs);
-    if (library) library->SetSynthCallback(&OnSamples);
+    if (library) {
+        EspeakAllocationScope allocations;
+        library->SetSynthCallback(&OnSamples);
+    }
     return Session(std::move(lock), std::move(library));
 }
 
@@ -124,6 +129,7 @@ HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, con
 {
     if (!library_) return SPERR_ENGINE_FAILED;
     EspeakLibrary& espeak = *library_;
+    EspeakAllocationScope allocations;
     if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
     espeak.SetParameter(espeakRATE, WordsPerMinuteForRate(style.rate), 0);
