@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kNormalWpm = espeakRATE_NORMAL;  // 175
 constexpr int kSlowestWpm = espeakRATE_MINIMUM;  // espeak-ng does not speak slower
-constexpr int kFastestWpm = kNormalWpm * 3;      // above 450 espeak-ng speeds up with libsonic
+constexpr int kFastestWpm = 550;  // about three times as fast (pauses shrink less); libsonic above 450
 constexpr int kBufferMs = 20;                    // callback granularity: low latency, quick stops
 
 std::string EscapeForSsml(std::string_view text)

@@ -35,10 +35,10 @@ TEST(Synthesizer, IsAvailableWithVoicesAtTheNativeRate)
 TEST(Synthesizer, RateMapsToWordsPerMinuteMonotonically)
 {
     EXPECT_EQ(WordsPerMinuteForRate(0), 175);
-    EXPECT_EQ(WordsPerMinuteForRate(10), 525);
+    EXPECT_EQ(WordsPerMinuteForRate(10), 550);
     EXPECT_EQ(WordsPerMinuteForRate(-10), 80);
     for (int rate = -10; rate < 10; ++rate) EXPECT_LT(WordsPerMinuteForRate(rate), WordsPerMinuteForRate(rate + 1));
-    EXPECT_EQ(WordsPerMinuteForRate(50), 525);  // clamped
+    EXPECT_EQ(WordsPerMinuteForRate(50), 550);  // clamped
     EXPECT_EQ(WordsPerMinuteForRate(-50), 80);
 }
 
