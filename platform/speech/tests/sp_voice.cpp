@@ -3,6 +3,13 @@
 #include "speech_test_support.h"
 #include "voice_catalog.h"
 
+#include <scratch_dir.h>
+#include <syscalls.h>
+#include <winbase.h>
+
+#include <cerrno>
+#include <filesystem>
+
 #include <chrono>
 #include <thread>
 
@@ -289,6 +296,68 @@ TEST_F(SpVoiceTest, MarkupChangesHowTheTextIsSaid)
     EXPECT_EQ(Render(voice, u"<unknown attr=\"x\">Hello there.</unknown>", SPF_DEFAULT), plain);
     // Plain text with a tag-like part, and markup asked off, are read as they are.
     EXPECT_NE(Render(voice, u"<silence msec=\"500\"/>Hello there.", SPF_IS_NOT_XML), silence);
+}
+
+// The converter's sequence: the voice's output format, a WAV stream bound in it,
+// an async Speak, WaitUntilDone, the stream released, the old output set again.
+HRESULT RenderToWav(ISpVoice* voice, const std::string& path, const char16_t* text)
+{
+    CComPtr<ISpStreamFormat> previous;
+    EXPECT_EQ(voice->GetOutputStream(&previous), S_OK);
+    GUID formatId;
+    WAVEFORMATEX* format = nullptr;
+    EXPECT_EQ(previous->GetFormat(&formatId, &format), S_OK);
+    CComPtr<ISpStream> wav;
+    EXPECT_EQ(wav.CoCreateInstance(CLSID_SpStream), S_OK);
+    std::u16string name(path.begin(), path.end());
+    EXPECT_EQ(wav->BindToFile(name.c_str(), SPFM_CREATE_ALWAYS, &formatId, format, SPFEI_ALL_EVENTS), S_OK);
+    CoTaskMemFree(format);
+    EXPECT_EQ(voice->SetOutput(wav, TRUE), S_OK);
+    EXPECT_EQ(voice->Speak(text, SPF_ASYNC | SPF_IS_NOT_XML, nullptr), S_OK);
+    HRESULT done = voice->WaitUntilDone(INFINITE);
+    wav.Release();
+    EXPECT_EQ(voice->SetOutput(previous, FALSE), S_OK);  // the voice's reference was the last one
+    return done;
+}
+
+TEST_F(SpVoiceTest, TheConvertersSequenceLeavesAFinishedWaveFile)
+{
+    testing_support::ScratchDir dir;
+    auto voice = NewVoice();
+    std::string path = (dir / "out.wav").string();
+    ASSERT_EQ(RenderToWav(voice, path, kSentence), S_OK);
+    auto samples = Render(voice, kSentence);
+    EXPECT_EQ(std::filesystem::file_size(path), 44 + samples.size() * 2);
+    CComPtr<ISpStreamFormat> output;
+    voice->GetOutputStream(&output);
+    CComPtr<IEngineAudioDevice> device;
+    EXPECT_EQ(output.QueryInterface(&device), S_OK);  // back on the default output
+}
+
+ssize_t NoSpace(int, const void*, size_t)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+TEST_F(SpVoiceTest, ADiskThatFillsUpIsReportedByWaitUntilDone)
+{
+    testing_support::ScratchDir dir;
+    auto voice = NewVoice();
+    std::string path = (dir / "full.wav").string();
+    CComPtr<ISpStream> wav;
+    wav.CoCreateInstance(CLSID_SpStream);
+    WAVEFORMATEX format = NativeFormat();
+    std::u16string name(path.begin(), path.end());
+    ASSERT_EQ(wav->BindToFile(name.c_str(), SPFM_CREATE_ALWAYS, &SPDFID_WaveFormatEx, &format, 0), S_OK);
+    ASSERT_EQ(voice->SetOutput(wav, TRUE), S_OK);
+    win32::sys::Table table = win32::sys::RealCalls();
+    table.write = NoSpace;
+    win32::sys::ScopedOverride full(table);
+    ASSERT_EQ(voice->Speak(kSentence, SPF_ASYNC, nullptr), S_OK);
+    EXPECT_EQ(voice->WaitUntilDone(INFINITE), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    EXPECT_EQ(wav->Close(), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    voice->SetOutput(nullptr, FALSE);
 }
 
 }  // namespace
