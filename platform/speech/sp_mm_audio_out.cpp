@@ -2,7 +2,11 @@
 
 #include "wave_format.h"
 
+#include <syscalls.h>
+
 #include <condition_variable>
+#include <cstdlib>
+#include <string>
 #include <memory>
 #include <thread>
 
@@ -89,8 +93,21 @@ SpMMAudioOut::~SpMMAudioOut()
     CloseLocked();
 }
 
+// Connecting early is only worth it where a server runs; elsewhere an attempt could
+// make libpulse start a sound server for a program that may never play anything.
+bool SpMMAudioOut::ServerLikelyRunning()
+{
+    const char* server = std::getenv("PULSE_SERVER");
+    if (server && *server) return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime) return false;
+    struct stat info {};
+    return win32::sys::Stat((std::string(runtime) + "/pulse/native").c_str(), &info) == 0;
+}
+
 HRESULT SpMMAudioOut::Prepare()
 {
+    if (!ServerLikelyRunning()) return S_FALSE;
     std::lock_guard lock(mutex_);
     if (!stream_ && !attempt_) {
         attempt_ = StartAttempt();

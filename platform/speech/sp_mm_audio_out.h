@@ -29,6 +29,7 @@ public:
 
 private:
     ~SpMMAudioOut() override;
+    static bool ServerLikelyRunning();
     struct Attempt;
     static std::shared_ptr<Attempt> StartAttempt();
     static pa_simple* Await(Attempt& attempt);
