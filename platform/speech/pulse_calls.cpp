@@ -1,6 +1,5 @@
 #include "pulse_calls.h"
 
-#include <atomic>
 
 namespace speech::pulse {
 namespace {
@@ -14,19 +13,12 @@ pa_simple* RealConnect(const pa_sample_spec* spec, const pa_buffer_attr* attr, i
 const Table kReal = {RealConnect, pa_simple_write, pa_simple_flush, pa_simple_drain, pa_simple_get_latency,
                      pa_simple_free};
 
-std::atomic<const Table*> current{&kReal};
-
 }  // namespace
 
-const Table& RealCalls() { return kReal; }
-const Table& Calls() { return *current.load(std::memory_order_acquire); }
-
-ScopedOverride::ScopedOverride(const Table& replacement)
-    : table_(replacement), previous_(current.load(std::memory_order_acquire))
+win32::CallSlot<Table>& Slot()
 {
-    current.store(&table_, std::memory_order_release);
+    static win32::CallSlot<Table> slot(kReal);
+    return slot;
 }
-
-ScopedOverride::~ScopedOverride() { current.store(previous_, std::memory_order_release); }
 
 }  // namespace speech::pulse

@@ -2,6 +2,8 @@
 // tests can inject failures (no server, a server that goes away).
 #pragma once
 
+#include <call_table.h>
+
 #include <pulse/simple.h>
 
 namespace speech::pulse {
@@ -16,21 +18,10 @@ struct Table {
     void (*disconnect)(pa_simple* stream);
 };
 
-const Table& RealCalls();
-const Table& Calls();
-
-// Puts `replacement` in force for the life of the object (tests only; made and
-// ended while no voice is speaking).
-class ScopedOverride {
-public:
-    explicit ScopedOverride(const Table& replacement);
-    ~ScopedOverride();
-    ScopedOverride(const ScopedOverride&) = delete;
-    ScopedOverride& operator=(const ScopedOverride&) = delete;
-
-private:
-    Table table_;
-    const Table* previous_;
-};
+win32::CallSlot<Table>& Slot();
+inline const Table& RealCalls() { return Slot().Real(); }
+inline const Table& Calls() { return Slot().Current(); }
+// Made and ended while no voice is speaking.
+using ScopedOverride = win32::ScopedCallOverride<Table, Slot>;
 
 }  // namespace speech::pulse

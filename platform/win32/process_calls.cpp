@@ -1,6 +1,5 @@
 #include <process_calls.h>
 
-#include <atomic>
 
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -18,19 +17,12 @@ const Table kReal = {
     ::posix_spawn, ::waitpid, RealPidfdOpen, ::poll, ::close, ::getcwd, ::readlink,
 };
 
-std::atomic<const Table*> current{&kReal};
-
 }  // namespace
 
-const Table& RealCalls() { return kReal; }
-const Table& Calls() { return *current.load(std::memory_order_acquire); }
-
-ScopedOverride::ScopedOverride(const Table& replacement)
-    : table_(replacement), previous_(current.load(std::memory_order_acquire))
+CallSlot<Table>& Slot()
 {
-    current.store(&table_, std::memory_order_release);
+    static CallSlot<Table> slot(kReal);
+    return slot;
 }
-
-ScopedOverride::~ScopedOverride() { current.store(previous_, std::memory_order_release); }
 
 }  // namespace win32::proc

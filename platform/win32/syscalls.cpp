@@ -1,6 +1,5 @@
 #include <syscalls.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -15,9 +14,6 @@ const Table kReal = {
     ::stat, ::fstat, ::lseek, ::fchmod, RealMkdir, ::rmdir,
 };
 
-// Atomic so engine threads may read it while the process runs.
-std::atomic<const Table*> current{&kReal};
-
 template <typename Call>
 auto RetryOnEintr(Call call)
 {
@@ -29,16 +25,11 @@ auto RetryOnEintr(Call call)
 
 }  // namespace
 
-const Table& RealCalls() { return kReal; }
-const Table& Calls() { return *current.load(std::memory_order_acquire); }
-
-ScopedOverride::ScopedOverride(const Table& replacement)
-    : table_(replacement), previous_(current.load(std::memory_order_acquire))
+CallSlot<Table>& Slot()
 {
-    current.store(&table_, std::memory_order_release);
+    static CallSlot<Table> slot(kReal);
+    return slot;
 }
-
-ScopedOverride::~ScopedOverride() { current.store(previous_, std::memory_order_release); }
 
 int Open(const char* path, int flags, mode_t mode)
 {

@@ -6,6 +6,8 @@
 // syscalls.h.
 #pragma once
 
+#include <call_table.h>
+
 #include <cstddef>
 
 #include <poll.h>
@@ -13,6 +15,9 @@
 #include <sys/types.h>
 
 namespace win32::proc {
+
+using win32::CallSlot;
+using win32::ScopedCallOverride;
 
 // Entries keep the POSIX signatures and error reporting (spawn returns the
 // error number; the others -1 and errno).
@@ -27,22 +32,11 @@ struct Table {
     ssize_t (*readlink)(const char* path, char* buffer, size_t size);
 };
 
-const Table& RealCalls();
-const Table& Calls();
-
-// Puts `replacement` in force for the life of the object, then the previous
-// table again. Meant for tests; background reapers started meanwhile may
-// still call through the replacement's functions after it ends.
-class ScopedOverride {
-public:
-    explicit ScopedOverride(const Table& replacement);
-    ~ScopedOverride();
-    ScopedOverride(const ScopedOverride&) = delete;
-    ScopedOverride& operator=(const ScopedOverride&) = delete;
-
-private:
-    Table table_;
-    const Table* previous_;
-};
+CallSlot<Table>& Slot();
+inline const Table& RealCalls() { return Slot().Real(); }
+inline const Table& Calls() { return Slot().Current(); }
+// Background reapers started meanwhile may still call through the replacement's
+// functions after the override ends.
+using ScopedOverride = ScopedCallOverride<Table, Slot>;
 
 }  // namespace win32::proc

@@ -4,6 +4,8 @@
 // EIO) with a ScopedOverride.
 #pragma once
 
+#include <call_table.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -14,6 +16,9 @@
 #include <unistd.h>
 
 namespace win32::sys {
+
+using win32::CallSlot;
+using win32::ScopedCallOverride;
 
 // The raw OS calls. Entries keep the POSIX signatures and error reporting
 // (-1 and errno), so a test's replacement can forward to the real call.
@@ -33,25 +38,13 @@ struct Table {
     int (*rmdir)(const char* path);
 };
 
+CallSlot<Table>& Slot();
 // The table of the real calls.
-const Table& RealCalls();
+inline const Table& RealCalls() { return Slot().Real(); }
 // The table in force now (the real one unless a test overrides it).
-const Table& Calls();
-
-// Puts `replacement` in force for the life of the object, then the previous
-// table again. Overrides nest; they are meant for tests, made and ended on one
-// thread while no other thread of the test is in a file call.
-class ScopedOverride {
-public:
-    explicit ScopedOverride(const Table& replacement);
-    ~ScopedOverride();
-    ScopedOverride(const ScopedOverride&) = delete;
-    ScopedOverride& operator=(const ScopedOverride&) = delete;
-
-private:
-    Table table_;
-    const Table* previous_;
-};
+inline const Table& Calls() { return Slot().Current(); }
+// Overrides are made and ended while no other thread of the test is in a call.
+using ScopedOverride = ScopedCallOverride<Table, Slot>;
 
 // Wrappers used by the platform's code: EINTR is retried everywhere, and
 // results keep the POSIX form (-1 with errno on failure).
