@@ -58,11 +58,11 @@ public:
     Recorder()
     {
         const char* device = std::getenv("VARNEL_TEST_MONITOR");
-        pa_sample_spec spec{PA_SAMPLE_S16LE, 22050, 1};
+        pa_sample_spec sampleSpec{PA_SAMPLE_S16LE, 22050, 1};
         pa_buffer_attr attr{~0u, ~0u, ~0u, ~0u, 440};
         int error = 0;
         stream_ = pa_simple_new(nullptr, "speech bench", PA_STREAM_RECORD, device ? device : "varnel_null.monitor",
-                                "monitor", &spec, nullptr, &attr, &error);
+                                "monitor", &sampleSpec, nullptr, &attr, &error);
         if (stream_) thread_ = std::thread([this] { Run(); });
     }
     ~Recorder()

@@ -4,9 +4,9 @@
 namespace speech::pulse {
 namespace {
 
-pa_simple* RealConnect(const pa_sample_spec* spec, const pa_buffer_attr* attr, int* error)
+pa_simple* RealConnect(const pa_sample_spec* sampleSpec, const pa_buffer_attr* attr, int* error)
 {
-    return pa_simple_new(nullptr, "Varnel speech", PA_STREAM_PLAYBACK, nullptr, "speech", spec, nullptr, attr,
+    return pa_simple_new(nullptr, "Varnel speech", PA_STREAM_PLAYBACK, nullptr, "speech", sampleSpec, nullptr, attr,
                          error);
 }
 

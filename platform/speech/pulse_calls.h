@@ -10,7 +10,7 @@ namespace speech::pulse {
 
 struct Table {
     // pa_simple_new for a playback stream of the engine on the default sink.
-    pa_simple* (*connect)(const pa_sample_spec* spec, const pa_buffer_attr* attr, int* error);
+    pa_simple* (*connect)(const pa_sample_spec* sampleSpec, const pa_buffer_attr* attr, int* error);
     int (*write)(pa_simple* stream, const void* data, size_t bytes, int* error);
     int (*flush)(pa_simple* stream, int* error);
     int (*drain)(pa_simple* stream, int* error);

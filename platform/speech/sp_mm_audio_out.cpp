@@ -21,11 +21,11 @@ constexpr std::chrono::microseconds kPollLimit = 10ms;
 pa_sample_spec NativeSpec()
 {
     WAVEFORMATEX native = NativeFormat();
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = native.nSamplesPerSec;
-    spec.channels = static_cast<std::uint8_t>(native.nChannels);
-    return spec;
+    pa_sample_spec sampleSpec{};
+    sampleSpec.format = PA_SAMPLE_S16LE;
+    sampleSpec.rate = native.nSamplesPerSec;
+    sampleSpec.channels = static_cast<std::uint8_t>(native.nChannels);
+    return sampleSpec;
 }
 
 // A short server buffer: little to discard on a purge, little to wait for at the end.
@@ -60,10 +60,10 @@ std::shared_ptr<SpMMAudioOut::Attempt> SpMMAudioOut::StartAttempt()
     attempt->deadline = std::chrono::steady_clock::now() + kConnectTimeout;
     pulse::Table calls = pulse::Calls();  // a copy: the thread may outlive a test's override
     std::thread([attempt, calls] {
-        pa_sample_spec spec = NativeSpec();
+        pa_sample_spec sampleSpec = NativeSpec();
         pa_buffer_attr attr = SmallBuffer();
         int error = 0;
-        pa_simple* stream = calls.connect(&spec, &attr, &error);
+        pa_simple* stream = calls.connect(&sampleSpec, &attr, &error);
         std::lock_guard lock(attempt->mutex);
         if (attempt->abandoned) {
             if (stream) calls.disconnect(stream);

@@ -90,9 +90,9 @@ std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library) return {};
     EspeakAllocationScope allocations;
-    espeak_VOICE spec{};
-    spec.languages = languageTag.c_str();
-    const espeak_VOICE** found = library->ListVoices(&spec);
+    espeak_VOICE wanted{};
+    wanted.languages = languageTag.c_str();
+    const espeak_VOICE** found = library->ListVoices(&wanted);
     for (int i = 0; found && found[i]; ++i) {
         std::string identifier = found[i]->identifier ? found[i]->identifier : "";
         if (!identifier.empty() && identifier.rfind("mb/", 0) != 0) return identifier;

@@ -33,12 +33,12 @@ public:
     MonitorRecorder()
     {
         const char* device = std::getenv("VARNEL_TEST_MONITOR");
-        pa_sample_spec spec{PA_SAMPLE_S16LE, 22050, 1};
+        pa_sample_spec sampleSpec{PA_SAMPLE_S16LE, 22050, 1};
         pa_buffer_attr attr{static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                             static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1), kChunkSamples * 2};
         int error = 0;
         stream_ = pa_simple_new(nullptr, "speech tests", PA_STREAM_RECORD, device ? device : "varnel_null.monitor",
-                                "monitor", &spec, nullptr, &attr, &error);
+                                "monitor", &sampleSpec, nullptr, &attr, &error);
         if (!stream_) {
             ADD_FAILURE() << "cannot record the test sink's monitor (run under scripts/with-pulse.sh): "
                           << pa_strerror(error);
