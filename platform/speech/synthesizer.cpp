@@ -1,6 +1,7 @@
 #include "synthesizer.h"
 
 #include "espeak_library.h"
+#include "time_stretch.h"
 
 #include <sapi.h>
 
@@ -12,7 +13,8 @@ namespace speech {
 namespace {
 
 constexpr int kNormalWpm = espeakRATE_NORMAL;  // 175
-constexpr int kSlowestWpm = espeakRATE_MINIMUM;  // espeak-ng does not speak slower
+constexpr int kSlowestEspeakWpm = espeakRATE_MINIMUM;  // espeak-ng does not speak slower; TimeStretch goes on
+constexpr int kSlowestWpm = 58;   // a third of the normal speed
 constexpr int kFastestWpm = 550;  // about three times as fast (pauses shrink less); libsonic above 450
 constexpr int kBufferMs = 20;                    // callback granularity: low latency, quick stops
 
@@ -132,7 +134,9 @@ HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, con
     EspeakAllocationScope allocations;
     if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
-    espeak.SetParameter(espeakRATE, WordsPerMinuteForRate(style.rate), 0);
+    const int wordsPerMinute = WordsPerMinuteForRate(style.rate);
+    const int espeakWordsPerMinute = std::max(wordsPerMinute, kSlowestEspeakWpm);
+    espeak.SetParameter(espeakRATE, espeakWordsPerMinute, 0);
     espeak.SetParameter(espeakPITCH, EspeakPitch(style.pitch), 0);
     espeak.SetParameter(espeakRANGE, 50, 0);
     espeak.SetParameter(espeakVOLUME, 100, 0);
@@ -153,11 +157,26 @@ HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, con
         flags |= espeakSSML;
     }
     std::string buffer(text);  // espeak-ng wants a terminated string
-    currentSink = &sink;
-    sinkStopped = false;
-    espeak_ERROR result = espeak.Synth(buffer.c_str(), buffer.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
-    currentSink = nullptr;
-    return result == EE_OK ? S_OK : SPERR_ENGINE_FAILED;
+    auto synthesize = [&](const PcmSink& target) {
+        currentSink = &target;
+        sinkStopped = false;
+        espeak_ERROR result = espeak.Synth(buffer.c_str(), buffer.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
+        currentSink = nullptr;
+        return result;
+    };
+    if (wordsPerMinute >= espeakWordsPerMinute)
+        return synthesize(sink) == EE_OK ? S_OK : SPERR_ENGINE_FAILED;
+
+    // Slower than espeak-ng can speak: stretch its slowest speech the rest of the way.
+    TimeStretch stretch(double(wordsPerMinute) / espeakWordsPerMinute, kNativeSampleRate);
+    bool stopped = false;
+    PcmSink stretched = [&](const std::int16_t* samples, std::size_t count) {
+        stopped = !stretch.Push(samples, count, sink);
+        return !stopped;
+    };
+    if (synthesize(stretched) != EE_OK) return SPERR_ENGINE_FAILED;
+    if (!stopped) stretch.Finish(sink);
+    return S_OK;
 }
 
 }  // namespace speech

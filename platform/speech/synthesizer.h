@@ -35,8 +35,8 @@ struct SpeechStyle {
 // Receives the samples as they are made; returning false stops the synthesis.
 using PcmSink = std::function<bool(const std::int16_t* samples, std::size_t count)>;
 
-// Words per minute for a rate: 175 at 0, 550 at 10 (about three times as fast); towards -10
-// down to espeak-ng's slowest speed (80). Strictly increasing.
+// Words per minute for a rate: 175 at 0, 550 at 10 (about three times as fast), 58 at -10
+// (a third; below espeak-ng's slowest 80 the speech is stretched). Strictly increasing.
 int WordsPerMinuteForRate(int rate);
 
 class EspeakLibrary;
