@@ -54,6 +54,12 @@ done
 /usr/bin/time -f "%M" -o "$work/mem.e" espeak-ng -v "$voice" -w "$work/e.wav" -f "$work/100k.txt"
 printf 'espeak-ng -w on the 100k text: %d KB max RSS\n' "$(cat "$work/mem.e")"
 
+for program in speech_bench gui_startup_bench; do
+  [ -x "$build/$program" ] || continue
+  echo "== $program"
+  if [ "$program" = gui_startup_bench ]; then QT_QPA_PLATFORM=offscreen "$build/$program"; else "$build/$program"; fi
+done
+
 for extra in "$root"/bench/*/run.sh; do
   [ -e "$extra" ] || continue
   echo "== $(basename "$(dirname "$extra")")"
