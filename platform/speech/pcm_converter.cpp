@@ -68,6 +68,18 @@ void PcmConverter::EmitReady(std::vector<std::uint8_t>& out)
 void PcmConverter::Push(const std::int16_t* samples, std::size_t count, int gain, std::vector<std::uint8_t>& out)
 {
     gain = std::clamp(gain, 0, 10000);
+    if (sameRate_ && target_.nChannels == 1 && target_.wBitsPerSample == 16) {
+        // The engine's own format, the common case: one pass, no per-byte appends.
+        std::size_t start = out.size();
+        out.resize(start + count * 2);
+        std::uint8_t* bytes = out.data() + start;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::int32_t sample = gain == 10000 ? samples[i] : samples[i] * gain / 10000;
+            bytes[2 * i] = static_cast<std::uint8_t>(sample);
+            bytes[2 * i + 1] = static_cast<std::uint8_t>(sample >> 8);
+        }
+        return;
+    }
     if (sameRate_) {
         out.reserve(out.size() + count * target_.nBlockAlign);
         for (std::size_t i = 0; i < count; ++i) Emit(samples[i] * gain / 10000, out);
