@@ -71,6 +71,19 @@ HRESULT RaiseException(EXCEPINFO* excepInfo, HRESULT code, std::u16string_view d
     return DISP_E_EXCEPTION;
 }
 
+HRESULT NoTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT NoTypeInfo(ITypeInfo** typeInfo)
+{
+    if (typeInfo) *typeInfo = nullptr;
+    return DISP_E_BADINDEX;
+}
+
 HRESULT CheckInvoke(REFIID riid, VARIANT*)
 {
     return riid == IID_NULL ? S_OK : DISP_E_UNKNOWNINTERFACE;

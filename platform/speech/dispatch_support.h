@@ -37,6 +37,10 @@ private:
 // Fills excepInfo (when given) for a failure the object explains; DISP_E_EXCEPTION.
 HRESULT RaiseException(EXCEPINFO* excepInfo, HRESULT code, std::u16string_view description);
 
+// The engine's automation objects carry no type library.
+HRESULT NoTypeInfoCount(UINT* count);
+HRESULT NoTypeInfo(ITypeInfo** typeInfo);
+
 // Common argument checks of Invoke.
 HRESULT CheckInvoke(REFIID riid, VARIANT* result);
 

@@ -24,18 +24,9 @@ HRESULT ObjectToken::GetId(LPWSTR* tokenId)
     return *tokenId ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT ObjectToken::GetTypeInfoCount(UINT* count)
-{
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
+HRESULT ObjectToken::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfoCount(count); }
 
-HRESULT ObjectToken::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo)
-{
-    if (typeInfo) *typeInfo = nullptr;
-    return DISP_E_BADINDEX;
-}
+HRESULT ObjectToken::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT ObjectToken::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {

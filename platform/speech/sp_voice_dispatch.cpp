@@ -46,18 +46,9 @@ std::u16string DescribeFailure(HRESULT hr)
 
 }  // namespace
 
-HRESULT SpVoice::GetTypeInfoCount(UINT* count)
-{
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
+HRESULT SpVoice::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfoCount(count); }
 
-HRESULT SpVoice::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo)
-{
-    if (typeInfo) *typeInfo = nullptr;
-    return DISP_E_BADINDEX;
-}
+HRESULT SpVoice::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT SpVoice::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {

@@ -8,18 +8,9 @@
 
 namespace speech {
 
-HRESULT TokenCollection::GetTypeInfoCount(UINT* count)
-{
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
+HRESULT TokenCollection::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfoCount(count); }
 
-HRESULT TokenCollection::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo)
-{
-    if (typeInfo) *typeInfo = nullptr;
-    return DISP_E_BADINDEX;
-}
+HRESULT TokenCollection::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT TokenCollection::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
