@@ -34,6 +34,27 @@ void CoUninitialize();
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID riid, LPVOID* object);
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID reserved, REFIID riid, LPVOID* object);
 
+// ---- class objects of a server ---------------------------------------------------
+
+enum REGCLS : DWORD {
+    REGCLS_SINGLEUSE = 0,      // serves one client's connection, then leaves public view
+    REGCLS_MULTIPLEUSE = 1,    // serves every client until revoked
+    REGCLS_MULTI_SEPARATE = 2,
+    REGCLS_SUSPENDED = 4,
+    REGCLS_SURROGATE = 8,
+};
+
+// Makes a class object available, for CLSCTX_LOCAL_SERVER to other processes of
+// the same user (and other apartments of this one), whose requests then run on
+// the registering apartment's thread inside its message loop. The cookie names
+// the registration for CoRevokeClassObject. CO_E_NOTINITIALIZED on a thread
+// without COM, E_INVALIDARG for a null object or cookie, CO_E_OBJISREG when the
+// class is registered in this apartment already.
+HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN object, DWORD clsctx, DWORD flags, LPDWORD cookie);
+// Withdraws a registration. E_INVALIDARG for an unknown cookie,
+// RPC_E_WRONG_THREAD from another apartment than the registering one.
+HRESULT CoRevokeClassObject(DWORD cookie);
+
 // The task allocator: blocks that cross interfaces, freed by whoever receives them.
 LPVOID CoTaskMemAlloc(SIZE_T size);
 // A null block allocates; size 0 frees the block and gives nullptr; on failure the

@@ -50,6 +50,7 @@ protected:
     ~IUnknown() = default;
 };
 DECLARE_INTERFACE_IID(IUnknown, "{00000000-0000-0000-C000-000000000046}");
+using LPUNKNOWN = IUnknown*;
 
 struct IClassFactory : IUnknown {
     STDMETHOD(CreateInstance)(IUnknown* outer, REFIID riid, void** object) = 0;

@@ -1,11 +1,7 @@
 // The framework's core: run-time classes, CObject, exceptions, CString.
 #pragma once
 
-#if __has_include(<windows.h>)
 #include <windows.h>
-#else
-#include <windef.h>
-#endif
 #include <winerror.h>
 
 #include <afxstr.h>
@@ -13,11 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 
-using INT_PTR = std::intptr_t;
-using UINT_PTR = std::uintptr_t;
-using LONG_PTR = std::intptr_t;
-using ULONG_PTR = std::uintptr_t;
-using DWORD_PTR = std::uintptr_t;
 using SCODE = HRESULT;
 using PUINT = UINT*;
 using LPBYTE = BYTE*;

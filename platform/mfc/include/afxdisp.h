@@ -8,7 +8,6 @@
 #include <type_traits>
 
 using LPDISPATCH = IDispatch*;
-using LPUNKNOWN = IUnknown*;
 
 // Parameter descriptors for InvokeHelper: concatenate them into a BYTE string,
 // e.g. static const BYTE params[] = VTS_BSTR VTS_I4;

@@ -6,7 +6,8 @@
 // encoding); the framework hands them to the program in the ANSI code page.
 #pragma once
 
-#include <afxwintypes.h>
+#include <afx.h>
+#include <winuser.h>
 
 #include <span>
 

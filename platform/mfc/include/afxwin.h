@@ -3,8 +3,7 @@
 #pragma once
 
 #include <afx.h>
-#include <afxwintypes.h>
-#include <afxwinconst.h>
+#include <winuser.h>
 #include <afxres.h>
 #include <afxmsg_.h>
 #include <afxdd_.h>
@@ -34,15 +33,6 @@ public:
     CPoint() : POINT{0, 0} {}
     CPoint(int x, int y) : POINT{x, y} {}
 };
-
-int AFXAPI GetSystemMetrics(int index);  // SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON, SM_CXSCREEN, SM_CYSCREEN
-
-// Messages to the framework's windows by handle (dialogs and their controls).
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-inline LRESULT SendMessage(HWND w, UINT m, WPARAM wp, LPARAM lp) { return SendMessageA(w, m, wp, lp); }
-inline BOOL PostMessage(HWND w, UINT m, WPARAM wp, LPARAM lp) { return PostMessageA(w, m, wp, lp); }
-BOOL IsWindow(HWND window);  // a live window of the framework
 
 // ---------------------------------------------------------------- command targets
 

@@ -1,7 +1,8 @@
 // Common dialogs: the file dialog's options.
 #pragma once
 
-#include <afxwintypes.h>
+#include <afx.h>
+#include <winuser.h>
 
 struct tagOFNA {
     DWORD lStructSize;

@@ -3,9 +3,6 @@
 
 #include <windef.h>
 
-struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;
-using HMODULE = HINSTANCE;
 
 // The running program's module for a null name; null with
 // ERROR_INVALID_PARAMETER for any other name (no other modules exist here).

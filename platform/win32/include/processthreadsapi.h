@@ -44,6 +44,10 @@ struct PROCESS_INFORMATION {
 };
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
+// The calling thread's id (its kernel thread id; the main thread's equals the
+// process id).
+DWORD GetCurrentThreadId();
+
 // Starts a program. With no application name, the command line's first item
 // names the program: a path (relative ones from the current directory), or
 // a bare name looked for beside the running executable, then in the current

@@ -6,16 +6,9 @@
 #include <winnls.h>
 #include <mmreg.h>
 
-// Process, module, window and shell headers, included once they exist.
-#if __has_include(<processthreadsapi.h>)
 #include <processthreadsapi.h>
-#endif
-#if __has_include(<libloaderapi.h>)
 #include <libloaderapi.h>
-#endif
-#if __has_include(<winuser.h>)
 #include <winuser.h>
-#endif
 #include <handleapi.h>
 #include <processenv.h>
 #include <synchapi.h>
