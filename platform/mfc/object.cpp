@@ -58,3 +58,8 @@ AFX_CLASSINIT::AFX_CLASSINIT(const CRuntimeClass* newClass)
     std::lock_guard guard(ClassListLock());
     ClassList().push_back(newClass);
 }
+
+CObject* AfxDynamicDownCast(const CRuntimeClass* pClass, CObject* pObject)
+{
+    return pObject && pObject->IsKindOf(pClass) ? pObject : nullptr;
+}

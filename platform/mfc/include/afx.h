@@ -87,6 +87,11 @@ public:                                                     \
     const CRuntimeClass* class_name::GetRuntimeClass() const { return &class_name::class##class_name; } \
     static const AFX_CLASSINIT _init_##class_name(&class_name::class##class_name);
 
+// The object as class_name when it is one (or derives from it), else null.
+CObject* AFXAPI AfxDynamicDownCast(const CRuntimeClass* pClass, CObject* pObject);
+#define DYNAMIC_DOWNCAST(class_name, object) \
+    (static_cast<class_name*>(AfxDynamicDownCast(RUNTIME_CLASS(class_name), (object))))
+
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
     AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 

@@ -7,6 +7,7 @@
 #include <afxres.h>
 #include <afxmsg_.h>
 #include <afxdd_.h>
+#include <afxcom_.h>
 #include <afxresdata.h>
 
 #include <string>
@@ -41,6 +42,8 @@ class CCmdTarget : public CObject {
 public:
     CCmdTarget() = default;
     ~CCmdTarget() override = default;
+    CCmdTarget(const CCmdTarget&) = delete;
+    CCmdTarget& operator=(const CCmdTarget&) = delete;
 
     // Runs the handler of a command (nCode 0) or control notification from this
     // object's message map chain. TRUE when one ran.
@@ -51,16 +54,77 @@ public:
     void EndWaitCursor();
     void RestoreWaitCursor();
 
+    // ---- COM support. The object starts with one reference (its creator's); the
+    // release of the last one calls OnFinalRelease.
+
+    // Switches on the object's IDispatch (answered by QueryInterface and the
+    // interface map's Dispatch parts). Call it in the constructor.
+    void EnableAutomation();
+    // The IDispatch, null before EnableAutomation. bAddRef: the caller gets a reference.
+    LPDISPATCH GetIDispatch(BOOL bAddRef);
+    // The command target whose IDispatch this is; null for any other object's.
+    static CCmdTarget* PASCAL FromIDispatch(LPDISPATCH lpDispatch);
+    // The interface from the interface map chain, without a reference; IUnknown is
+    // the first part the chain offers. Null when the object lacks it.
+    LPUNKNOWN GetInterface(const void* iid);
+
+    DWORD InternalAddRef();
+    DWORD InternalRelease();
+    // S_OK with a reference in *ppvObj, or E_NOINTERFACE with *ppvObj null.
+    HRESULT InternalQueryInterface(const void* iid, LPVOID* ppvObj);
+    // What the object's interfaces answer (no aggregation here: the same as Internal*).
+    DWORD ExternalAddRef();
+    DWORD ExternalRelease();
+    HRESULT ExternalQueryInterface(const void* iid, LPVOID* ppvObj);
+
     // The last reference of an automation object went away (deletes the object).
     virtual void OnFinalRelease();
 
     // Finds the map entry for a message in this object's map chain, or null.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT code, UINT id) const;
 
+    LONG m_dwRef = 1;
+
 protected:
     static const AFX_MSGMAP* PASCAL GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;
+    static const AFX_INTERFACEMAP* PASCAL GetThisInterfaceMap();
+    virtual const AFX_INTERFACEMAP* GetInterfaceMap() const;
+    static const AFX_DISPMAP* PASCAL GetThisDispatchMap();
+    virtual const AFX_DISPMAP* GetDispatchMap() const;
+
+    // The IDispatch of an automation object: no members (see afxcom_.h).
+    class XDispatch : public CInterfacePart<IDispatch> {
+    public:
+        explicit XDispatch(CCmdTarget* owner) : CInterfacePart<IDispatch>(owner) {}
+        LPUNKNOWN Offered() { return m_bEnabled ? this : nullptr; }
+        STDMETHOD(GetTypeInfoCount)(UINT* count) override;
+        STDMETHOD(GetTypeInfo)(UINT index, LCID lcid, ITypeInfo** typeInfo) override;
+        STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* dispIds) override;
+        STDMETHOD(Invoke)(DISPID dispId, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                          EXCEPINFO* excepInfo, UINT* argErr) override;
+        BOOL m_bEnabled = FALSE;
+    };
+    XDispatch m_xDispatch{this};
 };
+
+template <class Interface>
+HRESULT CInterfacePart<Interface>::QueryInterface(REFIID riid, void** object)
+{
+    return m_pOwner->ExternalQueryInterface(&riid, object);
+}
+
+template <class Interface>
+ULONG CInterfacePart<Interface>::AddRef()
+{
+    return m_pOwner->ExternalAddRef();
+}
+
+template <class Interface>
+ULONG CInterfacePart<Interface>::Release()
+{
+    return m_pOwner->ExternalRelease();
+}
 
 // Shows the wait cursor while in scope.
 class CWaitCursor {

@@ -46,6 +46,15 @@ TEST(RuntimeClass, CreatableByNameOnlyWithDynCreate)
     EXPECT_EQ(CRuntimeClass::FromName(nullptr), nullptr);
 }
 
+TEST(RuntimeClass, DynamicDowncastChecksTheKind)
+{
+    CCircle circle;
+    CShape shape;
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CShape, static_cast<CObject*>(&circle)), &circle);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CCircle, &shape), nullptr);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CShape, static_cast<CObject*>(nullptr)), nullptr);
+}
+
 TEST(Exception, DeleteFreesHeapExceptionsOnly)
 {
     COleException onStack(E_FAIL);
