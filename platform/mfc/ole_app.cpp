@@ -2,7 +2,6 @@
 #include <afxtesthooks.h>
 #include <objbase.h>
 
-#include <vector>
 
 namespace {
 
@@ -16,12 +15,6 @@ OleState& State()
 {
     static OleState state;
     return state;
-}
-
-std::vector<COleObjectFactory*>& Factories()
-{
-    static std::vector<COleObjectFactory*> factories;
-    return factories;
 }
 
 }  // namespace
@@ -53,10 +46,11 @@ void AfxOleLockApp() { ++State().lockCount; }
 void AfxOleUnlockApp()
 {
     OleState& state = State();
-    if (state.lockCount > 0 && --state.lockCount == 0 && !state.userControl) {
-        // The last object is gone in an instance started for automation: close.
-        if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd()) main->PostMessage(WM_CLOSE);
-    }
+    if (state.lockCount == 0 || --state.lockCount > 0 || state.userControl) return;
+    // The last object is gone in an instance started for automation. A main window
+    // that shows belongs to its user, who closes it; a hidden one nobody can close.
+    CWnd* main = AfxGetMainWnd();
+    if (main && main->GetSafeHwnd() && !main->IsWindowVisible()) main->PostMessage(WM_CLOSE);
 }
 
 BOOL AfxOleCanExitApp() { return State().lockCount == 0; }
@@ -67,23 +61,7 @@ namespace afxtest {
 LONG OleLockCount() { return State().lockCount; }
 }  // namespace afxtest
 
-IMPLEMENT_DYNAMIC(COleObjectFactory, CCmdTarget)
-
-COleObjectFactory::COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance,
-                                     LPCTSTR lpszProgID)
-    : m_clsid(clsid), m_pRuntimeClass(pRuntimeClass), m_bMultiInstance(bMultiInstance), m_strProgID(lpszProgID)
-{
-    Factories().push_back(this);
-}
-
-COleObjectFactory::~COleObjectFactory()
-{
-    auto& factories = Factories();
-    std::erase(factories, this);
-}
-
-// Local-server registration arrives with the automation server; until then the
-// factories are only listed.
+// Local-server registration arrives with the COM runtime's local servers; until
+// then the factories are only listed.
 BOOL COleObjectFactory::RegisterAll() { return TRUE; }
 void COleObjectFactory::RevokeAll() {}
-BOOL COleObjectFactory::UpdateRegistryAll(BOOL) { return TRUE; }

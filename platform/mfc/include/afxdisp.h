@@ -128,22 +128,35 @@ void AFXAPI AfxOleTerm(BOOL bJustRevoke = FALSE);
 void AFXAPI AfxEnableControlContainer(void* pOccManager = nullptr);
 
 // The count of active objects that keep the application alive. When it drops to
-// zero in an instance not under the user's control, the main window gets WM_CLOSE.
+// zero in an instance not under the user's control (started with /Embedding or
+// /Automation) whose main window is hidden, the main window gets WM_CLOSE; a main
+// window that shows is the user's and stays.
 void AFXAPI AfxOleLockApp();
 void AFXAPI AfxOleUnlockApp();
 BOOL AFXAPI AfxOleCanExitApp();   // count is zero
 void AFXAPI AfxOleSetUserCtrl(BOOL bUserCtrl);
 BOOL AFXAPI AfxOleGetUserCtrl();
 
-// Class factory of a creatable class. Registration with the COM runtime and the
-// registry comes with the automation server; until then both calls do nothing and
-// report success.
+// The class factory of a creatable class (DECLARE_DYNCREATE, derived from
+// CCmdTarget): a COM class object for the COM runtime and the class's entries in
+// the registry. Every factory built by static construction joins one list, which
+// RegisterAll, RevokeAll and UpdateRegistryAll walk. A factory lives as long as
+// the program: its reference count never deletes it.
 class COleObjectFactory : public CCmdTarget {
     DECLARE_DYNAMIC(COleObjectFactory)
 public:
+    // bMultiInstance TRUE: each object comes from a fresh instance of the program
+    // (registered for single use).
     COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance, LPCTSTR lpszProgID);
     ~COleObjectFactory() override;
 
+    REFCLSID GetClassID() const { return m_clsid; }
+
+    // TRUE writes HKEY_CLASSES_ROOT\<ProgID> and CLSID\{clsid} with this program as
+    // the local server; FALSE removes them. FALSE when the registry fails.
+    virtual BOOL UpdateRegistry(BOOL bRegister);
+
+    // Each returns FALSE when one factory failed (the others are still done).
     static BOOL PASCAL RegisterAll();
     static void PASCAL RevokeAll();
     static BOOL PASCAL UpdateRegistryAll(BOOL bRegister = TRUE);
@@ -152,4 +165,26 @@ public:
     const CRuntimeClass* m_pRuntimeClass;
     BOOL m_bMultiInstance;
     CString m_strProgID;
+
+protected:
+    // Builds a new object of the run-time class; null when it cannot.
+    virtual CCmdTarget* OnCreateObject();
+    void OnFinalRelease() override {}  // static lifetime: never deleted by a release
+
+    class XClassFactory : public CInterfacePart<IClassFactory> {
+    public:
+        explicit XClassFactory(COleObjectFactory* owner) : CInterfacePart<IClassFactory>(owner) {}
+        STDMETHOD(CreateInstance)(IUnknown* outer, REFIID riid, void** object) override;
+        STDMETHOD(LockServer)(BOOL lock) override;
+    };
+    XClassFactory m_xClassFactory{this};
+
+    DECLARE_INTERFACE_MAP()
 };
+
+// A class with one static factory of its own, as class wizards declare it; the
+// class's source defines `factory` and `guid`.
+#define DECLARE_OLECREATE(class_name)        \
+public:                                      \
+    static COleObjectFactory factory;        \
+    static const GUID guid;

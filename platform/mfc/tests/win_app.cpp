@@ -69,14 +69,12 @@ TEST(WinApp, StartUpPiecesReportSuccess)
     EXPECT_TRUE(AfxOleInit());
     AfxEnableControlContainer();
     EXPECT_TRUE(app.Enable3dControls());
-    EXPECT_TRUE(COleObjectFactory::RegisterAll());
-    EXPECT_TRUE(COleObjectFactory::UpdateRegistryAll(TRUE));
     AfxOleTerm(FALSE);
 }
 
 class OleLockTest : public GuiTest {};
 
-TEST_F(OleLockTest, TheLastUnlockClosesAnAutomatedInstance)
+TEST_F(OleLockTest, TheLastUnlockClosesAHiddenAutomatedInstance)
 {
     EXPECT_TRUE(AfxOleCanExitApp());
     AfxOleLockApp();
@@ -92,7 +90,8 @@ TEST_F(OleLockTest, TheLastUnlockClosesAnAutomatedInstance)
     CTestDlg dialog;
     app_.m_pMainWnd = &dialog;
     AfxOleSetUserCtrl(FALSE);
-    script.Then([&](CDialog&) {
+    script.Then([&](CDialog& dlg) {
+        dlg.ShowWindow(SW_HIDE);  // a window that shows is its user's
         AfxOleLockApp();
         AfxOleUnlockApp();  // posts WM_CLOSE to the main window
         QApplication::processEvents();
