@@ -1,12 +1,24 @@
-// The automation proxy that ties a client's reference to the main dialog. The
-// automation server that creates it comes later; the dialog only keeps the link.
+// The automation object "Varnel.Application": it has no members, and while a
+// client holds it the main dialog only hides when closed.
 #pragma once
 
-#include <afxwin.h>
+#include <afxdisp.h>
 
 class CVarnelDlg;
 
 class CVarnelDlgAutoProxy : public CCmdTarget {
+    DECLARE_DYNCREATE(CVarnelDlgAutoProxy)
+
 public:
-    CVarnelDlg* m_pDialog = nullptr;  // not owned; null once the dialog is gone
+    CVarnelDlgAutoProxy();  // made by the class factory for a client
+    ~CVarnelDlgAutoProxy() override;
+
+    CVarnelDlg* m_pDialog;  // not owned; null once the dialog is gone
+
+    void OnFinalRelease() override;
+
+    DECLARE_MESSAGE_MAP()
+    DECLARE_DISPATCH_MAP()
+    DECLARE_INTERFACE_MAP()
+    DECLARE_OLECREATE(CVarnelDlgAutoProxy)
 };

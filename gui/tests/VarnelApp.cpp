@@ -9,9 +9,64 @@
 #include "gui_fixture.h"
 #include "res/resource.h"
 
+#include <winreg.h>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
 namespace {
 
-class Application : public gui_test::DialogTest {};
+class Application : public gui_test::DialogTest {
+protected:
+    void TearDown() override
+    {
+        AfxOleSetUserCtrl(TRUE);
+        gui_test::DialogTest::TearDown();
+    }
+
+    // InitInstance of a program started with these arguments; the dialog is closed
+    // by its Exit button.
+    void Start(CVarnelApp& app, std::vector<const char*> arguments)
+    {
+        arguments.insert(arguments.begin(), "/opt/varnel/Varnel");
+        arguments.push_back(nullptr);
+        ASSERT_TRUE(AfxWinInit(static_cast<int>(arguments.size()) - 1, const_cast<char**>(arguments.data())));
+        afxtest::ModalScript script;
+        script.Then([](CDialog& dialog) { afxtest::Click(&dialog, IDCANCEL); });
+        EXPECT_FALSE(app.InitInstance());
+        AfxOleTerm();
+    }
+};
+
+// The default value of HKEY_CLASSES_ROOT\subKey; nothing when the key is missing.
+std::optional<std::string> DefaultValue(const char* subKey)
+{
+    char data[4096] = {};
+    LONG size = sizeof data;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey, data, &size) != ERROR_SUCCESS) return std::nullopt;
+    return std::string(data);
+}
+
+const char kServerKey[] = "CLSID\\{36441365-33C3-423D-9CFE-E48DDBEBE91A}\\LocalServer32";
+
+TEST_F(Application, AnAutomatedStartLeavesTheRegistrationAUsersRewritesIt)
+{
+    CVarnelApp app;
+    for (const char* option : {"/Embedding", "-automation"}) {
+        Start(app, {option});
+        EXPECT_FALSE(AfxOleGetUserCtrl()) << option;
+        EXPECT_EQ(DefaultValue(kServerKey), std::nullopt) << option;
+        AfxOleSetUserCtrl(TRUE);
+    }
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    Start(app, {});
+    EXPECT_EQ(DefaultValue("Varnel.Application\\CLSID"), "{36441365-33C3-423D-9CFE-E48DDBEBE91A}");
+    EXPECT_EQ(DefaultValue(kServerKey), self) << "this program is the server";
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, kServerKey, REG_SZ, "/old/Varnel", 0), ERROR_SUCCESS);
+    Start(app, {"notes.txt"});
+    EXPECT_EQ(DefaultValue(kServerKey), self) << "every start";
+}
 
 TEST_F(Application, InitInstanceRunsTheMainDialogAndReturnsFalse)
 {

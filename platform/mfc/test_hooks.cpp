@@ -183,6 +183,8 @@ BOOL PressKey(CWnd* dialog, Key key)
     return TRUE;
 }
 
+void ProcessPostedMessages() { QCoreApplication::processEvents(); }
+
 BOOL CloseWindow(CWnd* dialog)
 {
     Window* record = DialogRecord(dialog);

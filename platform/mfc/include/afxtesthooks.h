@@ -127,6 +127,8 @@ enum class Key { Enter, CtrlEnter, Escape, Tab, ShiftTab, Space, AltSpace, AltF4
 BOOL PressKey(CWnd* dialog, Key key);
 
 BOOL CloseWindow(CWnd* dialog);         // the title bar's close button (WM_CLOSE)
+// Runs the messages posted so far, as the running modal loop would once the step returns.
+void ProcessPostedMessages();
 BOOL RightClickBackground(CWnd* dialog);  // opens the system menu stand-in
 BOOL IsSystemMenuOpen(CWnd* dialog);
 struct MenuItem {
