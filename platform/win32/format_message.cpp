@@ -1,6 +1,7 @@
 #include <winbase.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -35,7 +36,7 @@ DWORD CopyToNewBlock(const std::string& text, LPSTR* out, DWORD size)
     if (!out) return Fail(ERROR_NOT_ENOUGH_MEMORY);
     *out = nullptr;
     const SIZE_T bytes = std::max<SIZE_T>(text.size() + 1, std::min(size, kMaxAllocation));
-    auto* block = static_cast<LPSTR>(LocalAlloc(LMEM_FIXED, bytes));
+    auto* block = static_cast<LPSTR>(std::malloc(bytes));  // LocalFree's kind of block
     if (!block) return Fail(ERROR_NOT_ENOUGH_MEMORY);
     std::memcpy(block, text.c_str(), text.size() + 1);
     *out = block;

@@ -45,6 +45,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_DIRECTORY, "The directory name is invalid."},
     {ERROR_MR_MID_NOT_FOUND, "The system cannot find message text for message number 0x%1 in the message file for %2."},
     {ERROR_INVALID_FLAGS, "Invalid flags."},
+    {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},  // ERROR_KEY_DELETED
     {ERROR_NO_UNICODE_TRANSLATION, "No mapping for the Unicode character exists in the target multi-byte code page."},
     {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
     {ERROR_NOT_FOUND, "Element not found."},

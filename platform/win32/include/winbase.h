@@ -60,17 +60,9 @@ inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
-// Local memory blocks (what FormatMessageA allocates for its caller).
+// Local memory: the blocks FormatMessageA allocates for its caller.
 using HLOCAL = HANDLE;
-inline constexpr UINT LMEM_FIXED = 0x0;
-inline constexpr UINT LMEM_ZEROINIT = 0x40;
-inline constexpr UINT LPTR = LMEM_FIXED | LMEM_ZEROINIT;
-
-// A fixed block of `bytes` (zeroed with LMEM_ZEROINIT); its handle is its
-// address. Movable blocks are not supported: null with ERROR_INVALID_PARAMETER
-// for other flags; null with ERROR_NOT_ENOUGH_MEMORY when memory runs out.
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
-// Frees a block of LocalAlloc (null does nothing). Returns null.
+// Frees a block (null does nothing). Returns null.
 HLOCAL LocalFree(HLOCAL block);
 
 // System message texts.
@@ -90,8 +82,8 @@ constexpr DWORD MAKELANGID(WORD primary, WORD sub) { return static_cast<DWORD>((
 // The system's text for a Win32 error code or an HRESULT (FORMAT_MESSAGE_FROM_SYSTEM),
 // in English as Windows words it, ending with CR LF. An HRESULT of facility 7 gives its
 // Win32 code's text. The text goes into `buffer` (`size` bytes, terminator included),
-// or with FORMAT_MESSAGE_ALLOCATE_BUFFER into a LocalAlloc block of at least `size`
-// bytes whose address is stored at `buffer` (free it with LocalFree). Returns the
+// or with FORMAT_MESSAGE_ALLOCATE_BUFFER into a new block of at least `size` bytes
+// whose address is stored at `buffer` (free it with LocalFree). Returns the
 // text's length without the terminator, or 0 with GetLastError:
 // - ERROR_MR_MID_NOT_FOUND: no text for that code;
 // - ERROR_INSUFFICIENT_BUFFER: `size` cannot hold the text (the buffer is untouched);
