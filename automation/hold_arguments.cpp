@@ -9,8 +9,8 @@ HoldCommand ParseArguments(int argc, const char* const* argv)
     if (argc != 2 || !argv[1]) return {};
     const std::string_view argument = argv[1];
     if (argument == "--help" || argument == "-h") return {HoldCommand::Kind::Help, {}};
-    // A ProgID starts with a letter, so a leading '-' is an option this program lacks.
-    if (argument.starts_with('-')) return {};
+    // A ProgID starts with a letter: a leading '-' is an option this program lacks.
+    if (argument.empty() || argument.starts_with('-')) return {};
     return {HoldCommand::Kind::Hold, std::string(argument)};
 }
 

@@ -11,7 +11,8 @@ struct HoldCommand {
     std::string progId;  // for Hold
 };
 
-// No argument, more than one, or an option other than --help / -h: Usage.
+// No argument, more than one, an empty one, or an option other than --help / -h:
+// Usage.
 HoldCommand ParseArguments(int argc, const char* const* argv);
 
 inline constexpr const char* kUsageLine = "usage: automation-hold <ProgID>\n";

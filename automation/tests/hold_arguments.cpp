@@ -25,6 +25,7 @@ TEST(HoldArguments, OneProgIdOrHelpAlone)
     EXPECT_EQ(Parse({"Varnel.Application", "extra"}).kind, Kind::Usage);
     EXPECT_EQ(Parse({"--help", "Varnel.Application"}).kind, Kind::Usage);
     EXPECT_EQ(Parse({"--verbose"}).kind, Kind::Usage);
+    EXPECT_EQ(Parse({""}).kind, Kind::Usage);
 }
 
 }  // namespace
