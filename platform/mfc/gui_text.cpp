@@ -1,5 +1,7 @@
 #include "gui_text.h"
 
+#include "window_driver.h"
+
 #include "ansi_text.h"
 
 #include <QApplication>
@@ -37,13 +39,15 @@ std::string ToAnsiCrLf(const QString& text)
 
 void EnsureApplication()
 {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "mfc";
-    static char* argv[] = {name, nullptr};
-    // Lives for the rest of the process, as a program's application object would.
-    static QApplication* application = new QApplication(argc, argv);
-    (void)application;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "mfc";
+        static char* argv[] = {name, nullptr};
+        // Lives for the rest of the process, as a program's application object would.
+        static QApplication* application = new QApplication(argc, argv);
+        (void)application;
+    }
+    EnsureMessagePump();
 }
 
 bool IsOffscreen()

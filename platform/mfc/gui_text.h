@@ -15,7 +15,8 @@ inline QString FromUtf8(const char* utf8) { return QString::fromUtf8(utf8 ? utf8
 QString FromAnsiCrLf(const char* ansi);
 std::string ToAnsiCrLf(const QString& text);
 
-// Creates the QApplication when none exists yet.
+// Creates the QApplication when none exists yet, and pumps the thread's message
+// queue in its loops.
 void EnsureApplication();
 // The offscreen platform: nobody can answer a window there.
 bool IsOffscreen();

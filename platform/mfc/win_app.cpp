@@ -161,6 +161,7 @@ int AfxWinMain(int argc, char* argv[])
     // The GUI application for the process; one made earlier (tests) is used as it is.
     std::optional<QApplication> application;
     if (!QCoreApplication::instance()) application.emplace(argc, argv);
+    EnsureApplication();
     CWinApp* app = AfxGetApp();
     if (!app || !AfxWinInit(argc, argv)) {
         std::fprintf(stderr, "no application object\n");

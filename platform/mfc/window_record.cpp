@@ -1,24 +1,19 @@
 #include "window_record.h"
 
+#include "window_driver.h"
+
 #include <afxtesthooks.h>
 
 #include <QVariant>
 
 #include <algorithm>
 #include <cstdio>
-#include <unordered_set>
 
 namespace afx_detail {
 
 namespace {
 
 constexpr const char* kWindowProperty = "afxWindow";
-
-std::unordered_set<Window*>& LiveWindows()
-{
-    static std::unordered_set<Window*> windows;
-    return windows;
-}
 
 std::vector<Window*>& ModalStack()
 {
@@ -59,8 +54,7 @@ std::unique_ptr<CWnd> MakeTemporary(ControlKind kind)
 
 Window* WindowFromHandle(HWND handle)
 {
-    auto* window = reinterpret_cast<Window*>(handle);
-    return window && LiveWindows().count(window) ? window : nullptr;
+    return handle ? static_cast<Window*>(win32::user::DriverWindow(handle, QtWindows())) : nullptr;
 }
 
 Window* WindowFromWidget(const QWidget* widget)
@@ -74,13 +68,13 @@ Window* WindowFromWidget(const QWidget* widget)
 
 void RegisterWindow(Window* window)
 {
-    LiveWindows().insert(window);
-    if (window->widget) window->widget->setProperty(kWindowProperty, QVariant::fromValue(reinterpret_cast<quintptr>(window)));
+    window->hwnd = win32::user::AttachWindow(QtWindows(), window);
+    if (window->widget) window->widget->setProperty(kWindowProperty, QVariant::fromValue(reinterpret_cast<quintptr>(window->hwnd)));
 }
 
 void UnregisterWindow(Window* window)
 {
-    LiveWindows().erase(window);
+    win32::user::DetachWindow(window->hwnd);
     if (window->permanent) window->permanent->m_hWnd = nullptr;
     window->permanent = nullptr;
     if (window->temporary) window->temporary->m_hWnd = nullptr;
@@ -150,24 +144,3 @@ void PushModal(Window* dialog) { ModalStack().push_back(dialog); }
 void PopModal(Window* dialog) { std::erase(ModalStack(), dialog); }
 
 }  // namespace afx_detail
-
-using namespace afx_detail;
-
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Window* target = WindowFromHandle(window);
-    return target ? CallWindowProc(ObjectFor(target), message, wParam, lParam) : 0;
-}
-
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Window* target = WindowFromHandle(window);
-    if (!target || !target->widget) return FALSE;
-    QMetaObject::invokeMethod(
-        target->widget.data(),
-        [window, message, wParam, lParam] { SendMessageA(window, message, wParam, lParam); },
-        Qt::QueuedConnection);
-    return TRUE;
-}
-
-BOOL IsWindow(HWND window) { return WindowFromHandle(window) != nullptr; }

@@ -56,13 +56,15 @@ struct Window {
     std::vector<std::unique_ptr<Window>> controls;  // a dialog's controls, template order
     std::unique_ptr<DialogState> dialog;        // dialogs only
 
-    HWND handle() { return reinterpret_cast<HWND>(this); }
+    HWND hwnd = nullptr;                        // from RegisterWindow to UnregisterWindow
+
+    HWND handle() const { return hwnd; }
 };
 
 // Live windows only: null for stale or foreign handles.
 Window* WindowFromHandle(HWND handle);
 Window* WindowFromWidget(const QWidget* widget);  // the widget or its nearest framework ancestor
-void RegisterWindow(Window* window);              // also tags the widget
+void RegisterWindow(Window* window);              // gives it its handle, tags the widget
 void UnregisterWindow(Window* window);
 // The object for a window: the attached one or the window's temporary one.
 CWnd* ObjectFor(Window* window);

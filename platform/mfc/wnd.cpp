@@ -1,6 +1,7 @@
 #include "window_record.h"
 
 #include "gui_text.h"
+#include "window_driver.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -151,23 +152,7 @@ BOOL CWnd::IsWindowEnabled() const
     return widget && widget->isEnabled();
 }
 
-BOOL CWnd::ShowWindow(int nCmdShow)
-{
-    QWidget* widget = WidgetOf(this);
-    if (!widget) return FALSE;
-    const BOOL wasVisible = widget->isVisible();
-    switch (nCmdShow) {
-    case SW_HIDE: widget->hide(); break;
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE: widget->showMinimized(); break;
-    case SW_SHOWMAXIMIZED: widget->showMaximized(); break;
-    case SW_RESTORE:
-    case SW_SHOWNORMAL: widget->isWindow() ? widget->showNormal() : widget->show(); break;
-    default: widget->show(); break;
-    }
-    return wasVisible;
-}
+BOOL CWnd::ShowWindow(int nCmdShow) { return ShowWidget(WidgetOf(this), nCmdShow); }
 
 BOOL CWnd::IsWindowVisible() const
 {
@@ -381,20 +366,3 @@ BOOL CWnd::UpdateData(BOOL saveAndValidate)
 }
 
 void CWnd::DoDataExchange(CDataExchange*) {}
-
-int GetSystemMetrics(int index)
-{
-    switch (index) {
-    case SM_CXICON:
-    case SM_CYICON: return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    case SM_CXSCREEN:
-    case SM_CYSCREEN: {
-        QScreen* screen = qApp ? QGuiApplication::primaryScreen() : nullptr;
-        if (!screen) return 0;
-        return index == SM_CXSCREEN ? screen->size().width() : screen->size().height();
-    }
-    default: return 0;
-    }
-}

@@ -65,4 +65,3 @@ DWORD GetFileAttributesA(LPCSTR path)
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }

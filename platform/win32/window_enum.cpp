@@ -1,4 +1,4 @@
-#include <winuser.h>
+#include "foreign_windows.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,10 +8,13 @@
 #include <window_x11.h>
 #include <winnls.h>
 
+namespace win32::user::foreign {
 namespace {
 
 using win32::x11::Connection;
 using win32::x11::Window;
+
+constexpr std::uintptr_t kForeignTag = std::uintptr_t{1} << 62;
 
 // The connection of the EnumWindows walk in progress on this thread, so the
 // callback's window calls reuse it.
@@ -31,8 +34,7 @@ private:
     std::unique_ptr<Connection> own_;
 };
 
-Window WindowOf(HWND window) { return static_cast<Window>(reinterpret_cast<std::uintptr_t>(window)); }
-HWND HandleOf(Window window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+Window WindowOf(HWND handle) { return static_cast<Window>(reinterpret_cast<std::uintptr_t>(handle) & ~kForeignTag); }
 
 // UTF-8 text in the ANSI code page.
 std::string ToAnsi(const std::string& utf8)
@@ -52,9 +54,12 @@ std::string ToAnsi(const std::string& utf8)
 
 }  // namespace
 
-BOOL EnumWindows(WNDENUMPROC callback, LPARAM data)
+HWND HandleOf(unsigned long xWindow) { return reinterpret_cast<HWND>(kForeignTag | static_cast<std::uintptr_t>(xWindow)); }
+
+bool IsForeign(HWND handle) { return (reinterpret_cast<std::uintptr_t>(handle) & kForeignTag) != 0; }
+
+BOOL Enumerate(WNDENUMPROC callback, LPARAM data)
 {
-    if (!callback) return TRUE;
     Connection connection;
     if (!connection.isOpen()) return TRUE;
     Connection* outer = walkConnection;
@@ -70,34 +75,34 @@ BOOL EnumWindows(WNDENUMPROC callback, LPARAM data)
     return result;
 }
 
-DWORD GetWindowThreadProcessId(HWND window, DWORD* processId)
+bool Listed(HWND handle)
 {
     ConnectionForCall connection;
-    auto pid = window ? connection->ProcessId(WindowOf(window)) : std::nullopt;
-    DWORD id = pid ? static_cast<DWORD>(*pid) : 0;
-    if (processId) *processId = id;
-    return id;
+    for (Window window : connection->ClientList())
+        if (window == WindowOf(handle)) return true;
+    return false;
 }
 
-HWND GetParent(HWND window)
+DWORD ProcessId(HWND handle)
 {
-    if (!window) return nullptr;
     ConnectionForCall connection;
-    auto owner = connection->TransientFor(WindowOf(window));
+    auto pid = connection->ProcessId(WindowOf(handle));
+    return pid ? static_cast<DWORD>(*pid) : 0;
+}
+
+HWND Owner(HWND handle)
+{
+    ConnectionForCall connection;
+    auto owner = connection->TransientFor(WindowOf(handle));
     return owner ? HandleOf(*owner) : nullptr;
 }
 
-int GetWindowTextA(HWND window, LPSTR text, int maxCount)
+std::optional<std::string> Title(HWND handle)
 {
-    if (!text || maxCount < 1) return 0;
-    text[0] = '\0';
-    if (!window) return 0;
     ConnectionForCall connection;
-    auto title = connection->Title(WindowOf(window));
-    if (!title) return 0;
-    std::string ansi = ToAnsi(*title);
-    auto length = win32::nls::CharacterBoundary(GetACP(), ansi, static_cast<std::size_t>(maxCount - 1));
-    ansi.copy(text, length);
-    text[length] = '\0';
-    return static_cast<int>(length);
+    auto title = connection->Title(WindowOf(handle));
+    if (!title) return std::nullopt;
+    return ToAnsi(*title);
 }
+
+}  // namespace win32::user::foreign

@@ -63,6 +63,17 @@ TEST(Exception, DeleteFreesHeapExceptionsOnly)
     }
 }
 
+TEST(Exception, SystemTextsComeWithoutTheirLineEnd)
+{
+    char text[128];
+    EXPECT_TRUE(COleException(REGDB_E_CLASSNOTREG).GetErrorMessage(text, sizeof text));
+    EXPECT_STREQ(text, "Class not registered");
+    EXPECT_TRUE(COleException(E_ACCESSDENIED).GetErrorMessage(text, sizeof text));
+    EXPECT_STREQ(text, "Access is denied.");
+    EXPECT_TRUE(COleException(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)).GetErrorMessage(text, sizeof text));
+    EXPECT_STREQ(text, "The system cannot find the file specified.");
+}
+
 TEST(Exception, ErrorMessagesAreCutToTheBuffer)
 {
     COleDispatchException e("Index out of range", 0, 0);

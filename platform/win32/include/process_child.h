@@ -25,6 +25,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return pid_; }
+    // A descriptor that polls readable once the child has ended, or -1 where the
+    // kernel has no pidfd (then only Wait and ExitCode tell).
+    int WaitDescriptor() const { return pidfd_; }
     // Waits up to `milliseconds` (INFINITE: no limit); errno is set on Failed.
     WaitOutcome Wait(DWORD milliseconds);
     // The exit code once the child has ended (reaping it then); nullopt

@@ -1,8 +1,11 @@
-// Base services: last-error value and codes, file functions, console control
-// handlers and the private-profile (INI file) functions.
+// Base services: last-error value and codes, system message texts, local
+// memory, file functions, console control handlers and the private-profile
+// (INI file) functions.
 #pragma once
 
 #include <windef.h>
+
+#include <cstdarg>
 
 // Error codes (values as on Windows).
 inline constexpr DWORD ERROR_SUCCESS = 0;
@@ -36,6 +39,7 @@ inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_IO_DEVICE = 1117;
@@ -48,11 +52,49 @@ inline constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 inline constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
 inline constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
 inline constexpr DWORD ERROR_TIMEOUT = 1460;
+inline constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
+inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 // The calling thread's last-error value.
 DWORD GetLastError();
 void SetLastError(DWORD error);
+
+// Local memory: the blocks FormatMessageA allocates for its caller.
+using HLOCAL = HANDLE;
+// Frees a block (null does nothing). Returns null.
+HLOCAL LocalFree(HLOCAL block);
+
+// System message texts.
+inline constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100;
+inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x400;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x800;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+inline constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x2000;
+inline constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
+
+inline constexpr WORD LANG_NEUTRAL = 0x00;
+inline constexpr WORD LANG_ENGLISH = 0x09;
+inline constexpr WORD SUBLANG_DEFAULT = 0x01;
+constexpr DWORD MAKELANGID(WORD primary, WORD sub) { return static_cast<DWORD>((sub << 10) | primary); }
+
+// The system's text for a Win32 error code or an HRESULT (FORMAT_MESSAGE_FROM_SYSTEM),
+// in English as Windows words it, ending with CR LF. An HRESULT of facility 7 gives its
+// Win32 code's text. The text goes into `buffer` (`size` bytes, terminator included),
+// or with FORMAT_MESSAGE_ALLOCATE_BUFFER into a new block of at least `size` bytes
+// whose address is stored at `buffer` (free it with LocalFree). Returns the
+// text's length without the terminator, or 0 with GetLastError:
+// - ERROR_MR_MID_NOT_FOUND: no text for that code;
+// - ERROR_INSUFFICIENT_BUFFER: `size` cannot hold the text (the buffer is untouched);
+// - ERROR_RESOURCE_LANG_NOT_FOUND: a language other than neutral or English;
+// - ERROR_INVALID_PARAMETER: no source flag, a null buffer, or a text with inserts
+//   (%1) without FORMAT_MESSAGE_IGNORE_INSERTS;
+// - ERROR_NOT_ENOUGH_MEMORY: the block cannot be allocated or `buffer` is null;
+// - ERROR_CALL_NOT_IMPLEMENTED: texts from a string or a module, line widths, and
+//   filling inserts from `arguments`.
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                     DWORD size, va_list* arguments);
 
 // Files.
 inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;

@@ -373,15 +373,17 @@ using WNDENUMPROC = BOOL(CALLBACK*)(HWND window, LPARAM data);
 // clients, nothing is visited and the result is TRUE.
 BOOL EnumWindows(WNDENUMPROC callback, LPARAM data);
 
-// The id of the process that owns the window (its _NET_WM_PID), stored in
-// *processId when that is not null; the result is the same id (a process's
-// main thread has the process's id here). 0 when the window names none.
+// The thread that made the window, and its process in *processId when that is
+// not null. For a window of the display, the process its _NET_WM_PID names
+// (and the same id as thread: a process's main thread has the process's id
+// here). 0 when the handle names no window or the window names no process.
 DWORD GetWindowThreadProcessId(HWND window, DWORD* processId);
 
-// The window's owner (the window it is transient for), or null.
+// A control's dialog, or a display window's owner (the window it is transient
+// for); null for none.
 HWND GetParent(HWND window);
 
-// Copies the window's title in the ANSI code page, at most maxCount - 1
-// bytes (never half a character) and a terminator; returns the length
-// copied. 0 for a window without a title or maxCount < 1.
+// Copies the window's title (a framework window's text) in the ANSI code
+// page, at most maxCount - 1 bytes (never half a character) and a terminator;
+// returns the length copied. 0 for a window without a title or maxCount < 1.
 int GetWindowTextA(HWND window, LPSTR text, int maxCount);

@@ -10,6 +10,8 @@
 
 #include <window_x11.h>
 
+#include "../foreign_windows.h"
+
 #include "locale_guard.h"
 #include "process_test_support.h"
 
@@ -35,7 +37,8 @@ std::vector<HWND> Walk(int stopAfter = -1, BOOL* result = nullptr)
     return state.seen;
 }
 
-HWND Handle(x11::Window window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+// The handle the window functions give a display window.
+HWND Handle(x11::Window window) { return win32::user::foreign::HandleOf(window); }
 
 TEST(EnumWindows, WithoutDisplayVisitsNothingAndSucceeds)
 {

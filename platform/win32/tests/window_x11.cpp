@@ -2,6 +2,8 @@
 // window manager that publishes _NET_CLIENT_LIST.
 #include <window_x11.h>
 
+#include "../foreign_windows.h"
+
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -99,7 +101,8 @@ private:
     std::string name_;
 };
 
-HWND Handle(x11::Window window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+// The handle the window functions give a display window.
+HWND Handle(x11::Window window) { return win32::user::foreign::HandleOf(window); }
 
 class RealDisplay : public ::testing::Test {
 protected:

@@ -1,0 +1,9 @@
+#include <winbase.h>
+
+#include <cstdlib>
+
+HLOCAL LocalFree(HLOCAL block)
+{
+    std::free(block);
+    return nullptr;
+}
