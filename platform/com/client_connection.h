@@ -5,6 +5,7 @@
 #include "wire_protocol.h"
 
 #include <syscalls.h>
+#include <winbase.h>
 
 #include <map>
 #include <memory>

@@ -60,10 +60,6 @@ inline constexpr HRESULT DISP_E_NOTACOLLECTION = MAKE_HRESULT_CODE(0x80020011);
 inline constexpr HRESULT DISP_E_DIVBYZERO = MAKE_HRESULT_CODE(0x80020012);
 inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = MAKE_HRESULT_CODE(0x8002802B);
 
-// The RPC failure of a call whose server is gone, carried as
-// HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE), 0x800706BA.
-inline constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
-
 // A Win32 error code carried as an HRESULT (facility 7).
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD error)
 {
