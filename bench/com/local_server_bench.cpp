@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,14 +63,22 @@ double DeathToRelease()
 {
     std::string program = Helper().string(), mode = "hold";
     char* argv[] = {program.data(), mode.data(), nullptr};
+    int input[2];  // held open: the client keeps its object until its input ends
+    if (pipe2(input, O_CLOEXEC) != 0) std::exit(1);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
     pid_t client = 0;
-    if (posix_spawn(&client, program.c_str(), nullptr, nullptr, argv, environ) != 0) std::exit(1);
+    if (posix_spawn(&client, program.c_str(), &actions, nullptr, argv, environ) != 0) std::exit(1);
+    posix_spawn_file_actions_destroy(&actions);
+    close(input[0]);
     PumpUntil(1);
     auto killed = Clock::now();
     kill(client, SIGKILL);
     PumpUntil(0);
     auto took = Clock::now() - killed;
     waitpid(client, nullptr, 0);
+    close(input[1]);
     return Ms(took);
 }
 

@@ -77,16 +77,23 @@ inline std::filesystem::path HelperProgram()
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "com_test_server";
 }
 
-// A running copy of the helper program with its standard output piped here.
+// A running copy of the helper program, its standard output piped here and
+// its standard input a pipe held open until the object goes (so "hold" holds).
 class HelperProcess {
 public:
     explicit HelperProcess(std::vector<std::string> arguments)
     {
-        int out[2];
+        int out[2], in[2];
         if (pipe2(out, O_CLOEXEC) != 0) return;
+        if (pipe2(in, O_CLOEXEC) != 0) {
+            close(out[0]);
+            close(out[1]);
+            return;
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
         std::string program = HelperProgram().string();
         arguments.insert(arguments.begin(), program);
         std::vector<char*> argv;
@@ -95,7 +102,9 @@ public:
         if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
+        close(in[0]);
         output_ = out[0];
+        input_ = in[1];
     }
     ~HelperProcess()
     {
@@ -104,6 +113,7 @@ public:
             Wait();
         }
         if (output_ >= 0) close(output_);
+        if (input_ >= 0) close(input_);
     }
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
@@ -128,6 +138,7 @@ public:
 private:
     pid_t pid_ = -1;
     int output_ = -1;
+    int input_ = -1;
 };
 
 // Makes the helper program the class's local server in the registry.
