@@ -47,6 +47,15 @@ inline bool SetClassesDefault(const std::string& subKey, const std::string& valu
                         static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
+// The default value of a key below HKEY_CLASSES_ROOT, or "" when it has none.
+inline std::string ClassesDefault(const std::string& subKey)
+{
+    char value[1024] = {};
+    LONG size = sizeof value;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), value, &size) != ERROR_SUCCESS) return {};
+    return value;
+}
+
 // ProgID -> CLSID and back, and the CLSID's LocalServer32 when one is given.
 inline void RegisterTestClass(const std::string& progId, const std::string& clsid,
                               const std::optional<std::string>& localServer = std::nullopt)
@@ -129,6 +138,7 @@ public:
     HoldProcess& operator=(const HoldProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
 
     // Reads standard output until it holds a whole line or ends; the output so far.
     std::string WaitForLine()

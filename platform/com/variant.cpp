@@ -3,9 +3,7 @@
 #include <cstring>
 
 namespace com {
-namespace {
 
-// Size of the value a by-reference variant points at, 0 for types with owned contents.
 std::size_t PlainValueSize(VARTYPE vt)
 {
     switch (vt) {
@@ -16,8 +14,6 @@ std::size_t PlainValueSize(VARTYPE vt)
     default: return 0;
     }
 }
-
-}  // namespace
 
 bool IsValueType(VARTYPE vt)
 {

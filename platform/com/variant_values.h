@@ -3,8 +3,13 @@
 
 #include <oleauto.h>
 
+#include <cstddef>
+
 namespace com {
 
+// Size of a value of a type that owns nothing (numbers, BOOL, ERROR, CY, DATE);
+// 0 for every other type.
+std::size_t PlainValueSize(VARTYPE vt);
 // A base type (no VT_BYREF) that a VARIANT may hold here.
 bool IsValueType(VARTYPE vt);
 // A type a VARIANT may carry: a value type, or VT_BYREF with a value type or VT_VARIANT.

@@ -1,4 +1,5 @@
-// The COM runtime: apartments, object creation, the task allocator.
+// The COM runtime: apartments, object creation, class objects of local
+// servers, the task allocator.
 #pragma once
 
 #include <unknwn.h>
@@ -29,8 +30,18 @@ HRESULT CoInitializeEx(LPVOID reserved, DWORD coinit);
 // Undoes one successful CoInitialize[Ex] of this thread; extra calls do nothing.
 void CoUninitialize();
 
-// In-process classes come from the class table (class_table.h). Both fail with
-// CO_E_NOTINITIALIZED on a thread that has not initialised COM.
+// The class object is looked for in this order: one registered with
+// CoRegisterClassObject in the calling apartment for one of the contexts (used
+// directly, no proxy); an in-process class of the class table (class_table.h)
+// for CLSCTX_INPROC_*; for CLSCTX_LOCAL_SERVER, a class object another
+// apartment or process of the same user registered for it, else the program
+// the registry names in HKEY_CLASSES_ROOT\CLSID\{clsid}\LocalServer32, started
+// with " /Embedding" appended, waited for up to 30 seconds. A local server's
+// objects come as proxies that carry IUnknown, IDispatch and IClassFactory.
+// Both fail with CO_E_NOTINITIALIZED on a thread that has not initialised COM,
+// REGDB_E_CLASSNOTREG when nothing is registered for the class in those
+// contexts, CO_E_SERVER_EXEC_FAILURE when the local server cannot be started,
+// ends before it registers, or does not register in time.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID riid, LPVOID* object);
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID reserved, REFIID riid, LPVOID* object);
 
@@ -44,15 +55,25 @@ enum REGCLS : DWORD {
     REGCLS_SURROGATE = 8,
 };
 
-// Makes a class object available, for CLSCTX_LOCAL_SERVER to other processes of
-// the same user (and other apartments of this one), whose requests then run on
-// the registering apartment's thread inside its message loop. The cookie names
-// the registration for CoRevokeClassObject. CO_E_NOTINITIALIZED on a thread
-// without COM, E_INVALIDARG for a null object or cookie, CO_E_OBJISREG when the
-// class is registered in this apartment already.
+// Makes a class object available; the registration holds a reference to it.
+// In the registering apartment it serves CoGetClassObject for its contexts (a
+// multiple-use one for CLSCTX_INPROC_SERVER too). For CLSCTX_LOCAL_SERVER it
+// listens on a socket in the user's private folder ($XDG_RUNTIME_DIR/varnel-com)
+// and serves other apartments and processes of the same user: their requests
+// run on the registering thread inside whatever message loop it runs (those of
+// a multithreaded apartment, on a runtime thread). A single-use object serves
+// the first client that connects and then leaves that folder, so the next
+// client starts another server; its cookie stays valid. The last
+// CoUninitialize of the apartment revokes what it registered and releases
+// what clients held of its objects.
+// CO_E_NOTINITIALIZED on a thread without COM, E_INVALIDARG for a null object
+// or cookie, CO_E_OBJISREG when the class is registered in this apartment for
+// one of the contexts already, E_ACCESSDENIED when the socket folder is not the
+// user's alone (another owner, a link, or open to group or others).
 HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN object, DWORD clsctx, DWORD flags, LPDWORD cookie);
-// Withdraws a registration. E_INVALIDARG for an unknown cookie,
-// RPC_E_WRONG_THREAD from another apartment than the registering one.
+// Withdraws a registration and releases its reference; objects already handed
+// out live on. E_INVALIDARG for an unknown cookie, RPC_E_WRONG_THREAD from
+// another apartment than the registering one.
 HRESULT CoRevokeClassObject(DWORD cookie);
 
 // The task allocator: blocks that cross interfaces, freed by whoever receives them.

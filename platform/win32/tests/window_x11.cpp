@@ -4,24 +4,20 @@
 
 #include "../foreign_windows.h"
 
-#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <dlfcn.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <winuser.h>
 
+#include <virtual_display.h>
+
 #include "locale_guard.h"
 #include "process_test_support.h"
-
-extern char** environ;
 
 namespace {
 
@@ -46,59 +42,6 @@ struct Xlib {
     int (*change)(x11::Display*, x11::Window, x11::Atom, x11::Atom, int, int, const unsigned char*, int) =
         Get<decltype(change)>("XChangeProperty");
     int (*sync)(x11::Display*, int) = Get<decltype(sync)>("XSync");
-};
-
-// A private Xvfb; ready once it has written its display number.
-class VirtualDisplay {
-public:
-    VirtualDisplay()
-    {
-        int ends[2];
-        if (pipe2(ends, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], 3);
-        // No standard stream of ours: should the test die, the server must not
-        // hold the test runner's output open.
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        // -terminate: the server ends with its last client, even if the test dies.
-        const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-terminate",
-                              "-screen", "0", "320x240x24", nullptr};
-        int error = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(ends[1]);
-        if (error != 0) {
-            pid_ = -1;
-            close(ends[0]);
-            return;
-        }
-        std::string number;
-        for (;;) {
-            pollfd entry{ends[0], POLLIN, 0};
-            if (poll(&entry, 1, 30000) != 1) break;
-            char c;
-            if (read(ends[0], &c, 1) != 1 || c == '\n') break;
-            number += c;
-        }
-        close(ends[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    ~VirtualDisplay()
-    {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-    const std::string& name() const { return name_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string name_;
 };
 
 // The handle the window functions give a display window.
@@ -135,7 +78,7 @@ protected:
     }
 
     Xlib xlib_;
-    VirtualDisplay display_;
+    testing_support::VirtualDisplay display_;
     std::optional<EnvVar> env_;
     x11::Display* wm_ = nullptr;
 };
