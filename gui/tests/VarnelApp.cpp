@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "VarnelDlg.h"
+#include "VarnelDlgAutoProxy.h"
 #include "gui_fixture.h"
 #include "res/resource.h"
 
@@ -26,17 +27,25 @@ protected:
     }
 
     // InitInstance of a program started with these arguments; the dialog is closed
-    // by its Exit button.
+    // by its Exit button. Whether the class object was registered while the dialog
+    // ran lands in servedInLoop_.
     void Start(CVarnelApp& app, std::vector<const char*> arguments)
     {
         arguments.insert(arguments.begin(), "/opt/varnel/Varnel");
         arguments.push_back(nullptr);
         ASSERT_TRUE(AfxWinInit(static_cast<int>(arguments.size()) - 1, const_cast<char**>(arguments.data())));
         afxtest::ModalScript script;
-        script.Then([](CDialog& dialog) { afxtest::Click(&dialog, IDCANCEL); });
+        script.Then([this](CDialog& dialog) {
+            servedInLoop_ = CVarnelDlgAutoProxy::factory.IsRegistered();
+            afxtest::Click(&dialog, IDCANCEL);
+        });
         EXPECT_FALSE(app.InitInstance());
         AfxOleTerm();
+        EXPECT_FALSE(CVarnelDlgAutoProxy::factory.IsRegistered()) << "revoked at the end";
     }
+
+    testing_support::IsolatedEnvironment runtime_{true};  // the class object's socket lands there
+    BOOL servedInLoop_ = FALSE;
 };
 
 // The default value of HKEY_CLASSES_ROOT\subKey; nothing when the key is missing.
@@ -50,17 +59,19 @@ std::optional<std::string> DefaultValue(const char* subKey)
 
 const char kServerKey[] = "CLSID\\{36441365-33C3-423D-9CFE-E48DDBEBE91A}\\LocalServer32";
 
-TEST_F(Application, AnAutomatedStartLeavesTheRegistrationAUsersRewritesIt)
+TEST_F(Application, AnAutomatedStartServesTheClassAUsersRewritesItsRegistration)
 {
     CVarnelApp app;
     for (const char* option : {"/Embedding", "-automation"}) {
         Start(app, {option});
+        EXPECT_TRUE(servedInLoop_) << option;
         EXPECT_FALSE(AfxOleGetUserCtrl()) << option;
         EXPECT_EQ(DefaultValue(kServerKey), std::nullopt) << option;
         AfxOleSetUserCtrl(TRUE);
     }
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     Start(app, {});
+    EXPECT_FALSE(servedInLoop_) << "a user's instance is never handed to a client";
     EXPECT_EQ(DefaultValue("Varnel.Application\\CLSID"), "{36441365-33C3-423D-9CFE-E48DDBEBE91A}");
     EXPECT_EQ(DefaultValue(kServerKey), self) << "this program is the server";
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, kServerKey, REG_SZ, "/old/Varnel", 0), ERROR_SUCCESS);

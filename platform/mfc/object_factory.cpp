@@ -29,7 +29,11 @@ COleObjectFactory::COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRunti
     ObjectFactories().push_back(this);
 }
 
-COleObjectFactory::~COleObjectFactory() { std::erase(ObjectFactories(), this); }
+COleObjectFactory::~COleObjectFactory()
+{
+    Revoke();  // the runtime must not keep a factory that is gone
+    std::erase(ObjectFactories(), this);
+}
 
 CCmdTarget* COleObjectFactory::OnCreateObject()
 {

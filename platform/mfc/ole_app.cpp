@@ -60,8 +60,3 @@ BOOL AfxOleGetUserCtrl() { return State().userControl; }
 namespace afxtest {
 LONG OleLockCount() { return State().lockCount; }
 }  // namespace afxtest
-
-// Local-server registration arrives with the COM runtime's local servers; until
-// then the factories are only listed.
-BOOL COleObjectFactory::RegisterAll() { return TRUE; }
-void COleObjectFactory::RevokeAll() {}

@@ -148,8 +148,13 @@ public:
     // bMultiInstance TRUE: each object comes from a fresh instance of the program
     // (registered for single use).
     COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance, LPCTSTR lpszProgID);
-    ~COleObjectFactory() override;
+    ~COleObjectFactory() override;  // revokes a registration still in force
 
+    // Makes the class object available to clients through the COM runtime
+    // (CLSCTX_LOCAL_SERVER). FALSE when the runtime refuses.
+    virtual BOOL Register();
+    void Revoke();
+    BOOL IsRegistered() const { return m_dwRegister != 0; }
     REFCLSID GetClassID() const { return m_clsid; }
 
     // TRUE writes HKEY_CLASSES_ROOT\<ProgID> and CLSID\{clsid} with this program as
@@ -165,6 +170,7 @@ public:
     const CRuntimeClass* m_pRuntimeClass;
     BOOL m_bMultiInstance;
     CString m_strProgID;
+    DWORD m_dwRegister = 0;  // the runtime's cookie while registered
 
 protected:
     // Builds a new object of the run-time class; null when it cannot.
