@@ -52,13 +52,13 @@ TEST(ObjectFactory, AClassObjectThatMakesTheClassOrNothing)
     EXPECT_EQ(g_liveMade, 0) << "made, asked and deleted again";
     EXPECT_EQ(classFactory->CreateInstance(classFactory, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(g_liveMade, 0);
-    classFactory->Release();
+    EXPECT_EQ(classFactory->QueryInterface(IID_IDispatch, &object), E_NOINTERFACE) << "no automation switched on";
 
     EXPECT_EQ(classFactory->LockServer(TRUE), S_OK);
     EXPECT_EQ(afxtest::OleLockCount(), 1);
     EXPECT_EQ(classFactory->LockServer(FALSE), S_OK);
     EXPECT_EQ(afxtest::OleLockCount(), 0);
-    classFactory->Release();
+    EXPECT_EQ(classFactory->Release(), 1u);
     EXPECT_EQ(classFactory->Release(), 0u);  // its own reference too: a static object stays
     EXPECT_EQ(classFactory->AddRef(), 1u);
 
