@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -72,6 +73,7 @@ private:
     void Run();
     void RunCommands();
     void Accept(Listener& listener);
+    bool TurnAwayOne(Listener& listener);
     void Serve(Connection& connection, short events);
     bool Read(Connection& connection);
     bool Write(Connection& connection);
@@ -81,6 +83,10 @@ private:
     void Drop(Connection& connection);
 
     UniqueFd wake_;
+    // Kept in reserve: when the process runs out of descriptors it makes room to
+    // accept a client and close it at once, so the client goes on elsewhere and
+    // the listener does not stay readable, spinning this loop.
+    UniqueFd reserve_{::open("/dev/null", O_RDONLY | O_CLOEXEC)};
     std::mutex mutex_;
     std::vector<std::function<void()>> commands_;
     std::vector<Listener> listeners_;
@@ -150,6 +156,7 @@ void Loop::Accept(Listener& listener)
 {
     for (;;) {
         int fd = net::Calls().accept4(listener.fd.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE) && TurnAwayOne(listener)) continue;
         if (fd < 0) return;  // EAGAIN: all taken; anything else: try again when it next wakes us
         UniqueFd accepted(fd);
         // Another user's process gets nothing at all, not even a greeting.
@@ -160,6 +167,16 @@ void Loop::Accept(Listener& listener)
         connection->registration = listener.registration;
         connections_.push_back(std::move(connection));
     }
+}
+
+bool Loop::TurnAwayOne(Listener& listener)
+{
+    if (!reserve_) return false;
+    reserve_.Reset();
+    UniqueFd turnedAway(net::Calls().accept4(listener.fd.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    turnedAway.Reset();
+    reserve_ = UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    return true;
 }
 
 void Loop::Serve(Connection& connection, short events)

@@ -3,6 +3,7 @@
 #include "../class_registrations.h"
 #include "../client_connection.h"
 #include "../local_activation.h"
+#include "../socket_calls.h"
 #include "../wire_protocol.h"
 
 #include <atlbase.h>
@@ -128,6 +129,35 @@ TEST_F(ServerConnections, MalformedGreetingsCloseTheConnectionWithoutAnAnswer)
     shutdown(fd, SHUT_WR);
     EXPECT_TRUE(ReadToEnd(fd).empty());
     close(fd);
+    ExpectStillServing();
+}
+
+// Out of descriptors, the server turns the client away instead of leaving it
+// waiting (and itself spinning on a listener it cannot accept from).
+int failedAccepts = 0;
+int AcceptOutOfDescriptorsOnce(int fd, sockaddr* address, socklen_t* length, int flags)
+{
+    if (failedAccepts++ == 0) {
+        errno = EMFILE;
+        return -1;
+    }
+    return com::net::RealCalls().accept4(fd, address, length, flags);
+}
+
+TEST_F(ServerConnections, OutOfDescriptorsTheClientIsTurnedAway)
+{
+    auto calls = com::net::RealCalls();
+    calls.accept4 = AcceptOutOfDescriptorsOnce;
+    failedAccepts = 0;
+    {
+        com::net::ScopedOverride override(calls);
+        int fd = RawConnect(path);
+        ASSERT_GE(fd, 0);
+        SendBytes(fd, com::wire::EncodeHello());
+        EXPECT_TRUE(ReadToEnd(fd).empty()) << "closed without an answer";
+        close(fd);
+    }
+    EXPECT_GE(failedAccepts, 2) << "the refused accept, then the one that made room";
     ExpectStillServing();
 }
 
