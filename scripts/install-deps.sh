@@ -9,7 +9,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data espeak-ng libsonic-dev
   libpulse-dev pulseaudio pulseaudio-utils
   qt6-base-dev fonts-wqy-microhei
-  sox time hyperfine xdg-utils dbus xvfb
+  sox time hyperfine xdg-utils dbus xvfb libx11-dev libxtst-dev
 )
 
 missing=()
