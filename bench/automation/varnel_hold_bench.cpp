@@ -5,6 +5,8 @@
 //    held, which takes the server's release of the object, the dialog's close
 //    and the program's exit: an upper bound on death-to-release.
 // Prints medians of runs; nothing here is a test.
+#include "../figures.h"
+
 #include "x11_desktop.h"
 
 #include <virtual_display.h>
@@ -30,17 +32,11 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 namespace fs = std::filesystem;
 constexpr int kRuns = 7;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 std::string ReadFile(const fs::path& path)
 {

@@ -1,6 +1,8 @@
 // Local-server figures: a client's CoCreateInstance that starts its server
 // cold (com_test_server, from the registry), and the time from a client's
 // SIGKILL to the server's release of what it held. Prints medians of runs.
+#include "../figures.h"
+
 #include "test_server_objects.h"
 
 #include <atlbase.h>
@@ -26,17 +28,11 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 namespace fs = std::filesystem;
 constexpr int kRuns = 10;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 fs::path Helper() { return fs::read_symlink("/proc/self/exe").parent_path() / "com_test_server"; }
 

@@ -1,6 +1,8 @@
 // Speech engine figures: voice list start-up, Speak to first audio, purge to
 // silence (recorded from the sound server's monitor), speed range. Prints
 // figures; run under scripts/with-pulse.sh.
+#include "../figures.h"
+
 #include "audio_device.h"
 #include "sp_mm_audio_out.h"
 
@@ -22,10 +24,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Ms;
 using namespace std::chrono_literals;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // Passes everything to the default audio output and notes when the first bytes arrive.
 class TimedOutput final : public ComObject<ISpStreamFormat, IEngineAudioDevice> {

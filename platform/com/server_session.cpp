@@ -128,7 +128,9 @@ wire::Reply ServerSession::QueryInterface(const wire::Request& request)
     return reply;
 }
 
-wire::Reply ServerSession::GetTypeInfoCount(const wire::Request& request)
+// Runs `call` on the request's object as IDispatch; E_NOINTERFACE without one.
+template <class Call>
+wire::Reply ServerSession::WithDispatch(const wire::Request& request, Call&& call)
 {
     wire::Reply reply;
     IDispatch* dispatch = QueryFor<IDispatch>(exports_.Find(request.object), IID_IDispatch);
@@ -136,61 +138,51 @@ wire::Reply ServerSession::GetTypeInfoCount(const wire::Request& request)
         reply.hr = E_NOINTERFACE;
         return reply;
     }
-    UINT count = 0;
-    reply.hr = dispatch->GetTypeInfoCount(&count);
-    reply.number = count;
+    call(dispatch, reply);
     dispatch->Release();
     return reply;
+}
+
+wire::Reply ServerSession::GetTypeInfoCount(const wire::Request& request)
+{
+    return WithDispatch(request, [](IDispatch* dispatch, wire::Reply& reply) {
+        UINT count = 0;
+        reply.hr = dispatch->GetTypeInfoCount(&count);
+        reply.number = count;
+    });
 }
 
 wire::Reply ServerSession::GetTypeInfo(const wire::Request& request)
 {
-    wire::Reply reply;
-    IDispatch* dispatch = QueryFor<IDispatch>(exports_.Find(request.object), IID_IDispatch);
-    if (!dispatch) {
-        reply.hr = E_NOINTERFACE;
-        return reply;
-    }
-    ITypeInfo* typeInfo = nullptr;
-    reply.hr = dispatch->GetTypeInfo(request.number, request.lcid, &typeInfo);
-    // Type information does not travel: there are no type libraries here.
-    if (SUCCEEDED(reply.hr)) {
-        if (typeInfo) reinterpret_cast<IUnknown*>(typeInfo)->Release();
-        reply.hr = E_NOTIMPL;
-    }
-    dispatch->Release();
-    return reply;
+    return WithDispatch(request, [&](IDispatch* dispatch, wire::Reply& reply) {
+        ITypeInfo* typeInfo = nullptr;
+        reply.hr = dispatch->GetTypeInfo(request.number, request.lcid, &typeInfo);
+        // Type information does not travel: there are no type libraries here.
+        if (SUCCEEDED(reply.hr)) {
+            if (typeInfo) reinterpret_cast<IUnknown*>(typeInfo)->Release();
+            reply.hr = E_NOTIMPL;
+        }
+    });
 }
 
 wire::Reply ServerSession::GetIDsOfNames(const wire::Request& request)
 {
-    wire::Reply reply;
-    IDispatch* dispatch = QueryFor<IDispatch>(exports_.Find(request.object), IID_IDispatch);
-    if (!dispatch) {
-        reply.hr = E_NOINTERFACE;
-        return reply;
-    }
-    std::vector<std::u16string> names = request.names;  // terminated copies the callee may not change
-    std::vector<LPOLESTR> pointers;
-    for (auto& name : names) pointers.push_back(name.data());
-    reply.dispIds.assign(names.size(), DISPID_UNKNOWN);
-    reply.hr = dispatch->GetIDsOfNames(request.iid, pointers.data(), static_cast<UINT>(pointers.size()),
-                                       request.lcid, reply.dispIds.data());
-    dispatch->Release();
-    return reply;
+    return WithDispatch(request, [&](IDispatch* dispatch, wire::Reply& reply) {
+        std::vector<std::u16string> names = request.names;  // terminated copies the callee may not change
+        std::vector<LPOLESTR> pointers;
+        for (auto& name : names) pointers.push_back(name.data());
+        reply.dispIds.assign(names.size(), DISPID_UNKNOWN);
+        reply.hr = dispatch->GetIDsOfNames(request.iid, pointers.data(), static_cast<UINT>(pointers.size()),
+                                           request.lcid, reply.dispIds.data());
+    });
 }
 
 wire::Reply ServerSession::Invoke(const wire::Request& request)
 {
-    wire::Reply reply;
-    IDispatch* dispatch = QueryFor<IDispatch>(exports_.Find(request.object), IID_IDispatch);
-    if (!dispatch) {
-        reply.hr = E_NOINTERFACE;
-        return reply;
-    }
-    ServerArguments arguments;
-    reply.hr = arguments.Build(request, exports_, reply.number);
-    if (SUCCEEDED(reply.hr)) {
+    return WithDispatch(request, [&](IDispatch* dispatch, wire::Reply& reply) {
+        ServerArguments arguments;
+        reply.hr = arguments.Build(request, exports_, reply.number);
+        if (FAILED(reply.hr)) return;
         VARIANT result;
         VariantInit(&result);
         EXCEPINFO exception{};
@@ -208,9 +200,7 @@ wire::Reply ServerSession::Invoke(const wire::Request& request)
             if (FAILED(carried) && SUCCEEDED(reply.hr)) reply.hr = carried;
         }
         VariantClear(&result);
-    }
-    dispatch->Release();
-    return reply;
+    });
 }
 
 wire::Reply ServerSession::CreateInstance(const wire::Request& request)

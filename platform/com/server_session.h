@@ -44,6 +44,8 @@ private:
     wire::Reply GetTypeInfo(const wire::Request& request);
     wire::Reply GetIDsOfNames(const wire::Request& request);
     wire::Reply Invoke(const wire::Request& request);
+    template <class Call>
+    wire::Reply WithDispatch(const wire::Request& request, Call&& call);
     wire::Reply CreateInstance(const wire::Request& request);
     wire::Reply LockServer(const wire::Request& request);
     // A protocol error: the client is dropped.
