@@ -34,6 +34,17 @@ std::string_view Unquote(std::string_view value)
 
 bool IsBlankLine(std::string_view line) { return Trim(line).empty(); }
 
+// Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about "[" + string.
+std::string SectionHeader(std::string_view name)
+{
+    std::string header;
+    header.reserve(name.size() + 2);
+    header += '[';
+    header += name;
+    header += ']';
+    return header;
+}
+
 }  // namespace
 
 Document Document::Parse(std::string_view text)
@@ -152,7 +163,7 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
     std::string line = std::string(key) + "=" + std::string(value);
     auto header = FindSection(section);
     if (!header) {
-        lines_.push_back("[" + std::string(section) + "]");
+        lines_.push_back(SectionHeader(section));
         lines_.push_back(line);
         return;
     }
