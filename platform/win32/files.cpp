@@ -65,3 +65,10 @@ DWORD GetFileAttributesA(LPCSTR path)
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+
+BOOL CreateDirectoryA(LPCSTR path, SECURITY_ATTRIBUTES* security)
+{
+    if (!path || !*path || security) return Fail(ERROR_INVALID_PARAMETER);
+    if (win32::sys::Mkdir(path, 0777) != 0) return errno == EEXIST ? Fail(ERROR_ALREADY_EXISTS) : FailWithErrno(path);
+    return TRUE;
+}

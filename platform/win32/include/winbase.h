@@ -115,6 +115,17 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 BOOL MoveFileA(LPCSTR from, LPCSTR to);
 BOOL DeleteFileA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);
+// Makes one folder (the umask applies); its parent must exist. An existing
+// `path` fails with ERROR_ALREADY_EXISTS. Security attributes are not supported
+// and must be null.
+BOOL CreateDirectoryA(LPCSTR path, struct SECURITY_ATTRIBUTES* security);
+// "<path>/<up to 3 bytes of prefix><hex number>.TMP" into `tempFileName` (MAX_PATH
+// bytes). With `unique` 0 a number whose file does not exist yet is found and the
+// file is created empty, so a successful call also proves the folder writable;
+// otherwise only the name is formed. Returns the number, or 0 with GetLastError
+// (ERROR_ACCESS_DENIED for a folder that cannot be written, ERROR_PATH_NOT_FOUND
+// for a missing one, ERROR_FILENAME_EXCED_RANGE for a name that is too long).
+UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 
 DWORD GetCurrentProcessId();
 

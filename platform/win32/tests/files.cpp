@@ -111,4 +111,14 @@ TEST_F(Files, GetFileAttributes)
 
 TEST(Process, CurrentProcessId) { EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(getpid())); }
 
+TEST_F(Files, CreateDirectoryMakesOneFolder)
+{
+    EXPECT_EQ(Run([&] { return CreateDirectoryA(P("new").c_str(), nullptr); }), std::make_pair(TRUE, DWORD{0xDEAD}));
+    EXPECT_TRUE(std::filesystem::is_directory(P("new")));
+    EXPECT_EQ(Run([&] { return CreateDirectoryA(P("new").c_str(), nullptr); }), std::make_pair(FALSE, ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(Run([&] { return CreateDirectoryA(P("new/a/b").c_str(), nullptr); }),
+              std::make_pair(FALSE, ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(Run([&] { return CreateDirectoryA("", nullptr); }), std::make_pair(FALSE, ERROR_INVALID_PARAMETER));
+}
+
 }  // namespace
