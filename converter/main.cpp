@@ -1,4 +1,9 @@
 // narrate: renders a text file into a WAV file with an installed voice.
 #include "run_narrate.h"
+#include "standard_options.h"
 
-int main(int argc, char** argv) { return narrate::RunNarrate(argc, argv); }
+int main(int argc, char** argv)
+{
+    if (auto option = narrate::SoleStandardOption(argc, argv)) return narrate::RunStandardOption(*option);
+    return narrate::RunNarrate(argc, argv);
+}
