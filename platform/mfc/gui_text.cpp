@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <optional>
+
 namespace afx_detail {
 
 QString FromAnsi(const char* ansi)
@@ -37,8 +39,34 @@ std::string ToAnsiCrLf(const QString& text)
     return ToAnsi(crlf);
 }
 
+namespace {
+
+// The program's own command line and the place its application lives, while
+// AfxWinMain runs; the application is made only when the first window needs it.
+struct ProgramApplication {
+    int* argc = nullptr;
+    char** argv = nullptr;
+    std::optional<QApplication>* holder = nullptr;
+};
+
+ProgramApplication& Program()
+{
+    static ProgramApplication program;
+    return program;
+}
+
+}  // namespace
+
+ScopedProgramApplication::ScopedProgramApplication(int& argc, char** argv, std::optional<QApplication>& holder)
+{
+    Program() = {&argc, argv, &holder};
+}
+
+ScopedProgramApplication::~ScopedProgramApplication() { Program() = {}; }
+
 void EnsureApplication()
 {
+    if (!QCoreApplication::instance() && Program().holder) Program().holder->emplace(*Program().argc, Program().argv);
     if (!QCoreApplication::instance()) {
         static int argc = 1;
         static char name[] = "mfc";

@@ -1,5 +1,6 @@
 #include "gui_text.h"
 #include "resources.h"
+#include "window_driver.h"
 #include "window_record.h"
 
 #include <afxdisp.h>
@@ -158,10 +159,12 @@ BOOL AfxWinInit(int argc, char* argv[])
 
 int AfxWinMain(int argc, char* argv[])
 {
-    // The GUI application for the process; one made earlier (tests) is used as it is.
+    // The GUI application is made when the first window needs it (one made earlier,
+    // by tests, is used as it is): a start that opens no window, such as --help,
+    // needs no display.
     std::optional<QApplication> application;
-    if (!QCoreApplication::instance()) application.emplace(argc, argv);
-    EnsureApplication();
+    ScopedProgramApplication programApplication(argc, argv, application);
+    EnsureMessagePump();
     CWinApp* app = AfxGetApp();
     if (!app || !AfxWinInit(argc, argv)) {
         std::fprintf(stderr, "no application object\n");
