@@ -14,7 +14,8 @@ VarnelSystemCalls RealSystemCalls()
 {
     return {&::GetCurrentDirectoryA, &::GetModuleFileNameA, &::GetFileAttributesA, &::CreateProcessA,
             &::WaitForSingleObject,  &::GetExitCodeProcess, &::CloseHandle,        &::EnumWindows,
-            &::GetWindowThreadProcessId, &::GetParent,      &::GetWindowTextA,     kConverterWaitMilliseconds};
+            &::GetWindowThreadProcessId, &::GetParent,      &::GetWindowTextA,     &::GetTempFileNameA,
+            kConverterWaitMilliseconds};
 }
 
 const VarnelSystemCalls& SystemCalls() { return CurrentTable(); }

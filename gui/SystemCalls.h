@@ -25,6 +25,7 @@ struct VarnelSystemCalls {
     DWORD (*GetWindowThreadProcessId)(HWND window, DWORD* processId);
     HWND (*GetParent)(HWND window);
     int (*GetWindowTextA)(HWND window, LPSTR text, int maxCount);
+    UINT (*GetTempFileNameA)(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
     DWORD converterWaitMilliseconds;
 };
 

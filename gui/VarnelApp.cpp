@@ -2,7 +2,11 @@
 
 #include <afxdisp.h>
 
+#include <cstdio>
+
+#include "StartOptions.h"
 #include "VarnelDlg.h"
+#include "WorkingFolder.h"
 #include "res/resource.h"
 #include "res/resources.h"
 
@@ -13,9 +17,18 @@ END_MESSAGE_MAP()
 CVarnelApp::CVarnelApp() : CWinApp(nullptr) { RegisterVarnelResources(); }
 
 // Always FALSE: the dialog's modal loop is the program's only message loop, and the
-// program ends when the dialog closes.
+// program ends when the dialog closes. --help and --version end it at once.
 BOOL CVarnelApp::InitInstance()
 {
+    const std::optional<StartOption> option = SoleStartOption(Arguments());
+    if (option == StartOption::Help || option == StartOption::Version) {
+        std::fputs((option == StartOption::Help ? StartHelpText() : StartVersionText()).c_str(), stdout);
+        std::fflush(stdout);
+        return FALSE;  // before any window: no display needed
+    }
+    if (option == StartOption::Menu) KeepWorkingFilesInConfigFolder();
+    else KeepWorkingFilesInCurrentDirectory();
+
     if (!AfxOleInit()) {
         AfxMessageBox(IDP_OLE_INIT_FAILED);
         return FALSE;

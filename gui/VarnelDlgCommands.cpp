@@ -7,6 +7,7 @@
 #include <LoadTextFile.h>
 
 #include "ProgramPaths.h"
+#include "WorkingFolder.h"
 #include "res/resource.h"
 
 namespace {
@@ -155,8 +156,8 @@ void CVarnelDlg::OnInputFileCheck()
 void CVarnelDlg::OnBrowse()
 {
     CFileDialog dialog(TRUE, "*.txt", nullptr, OFN_HIDEREADONLY, "txt File|*.txt", nullptr);
-    CString programFolder = ProgramFolder();
-    dialog.m_ofn.lpstrInitialDir = programFolder;
+    CString startFolder = FileDialogStartFolder();
+    dialog.m_ofn.lpstrInitialDir = startFolder;
     if (dialog.DoModal() != IDOK) return;
     UpdateData(TRUE);
     m_inputFilePath = dialog.GetPathName();

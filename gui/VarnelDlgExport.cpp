@@ -12,6 +12,7 @@
 #include "ConverterWindowSearch.h"
 #include "ProgramPaths.h"
 #include "SystemCalls.h"
+#include "WorkingFolder.h"
 #include "WriteTextFile.h"
 #include "res/resource.h"
 
@@ -64,11 +65,12 @@ bool FileExists(const CString& path) { return SystemCalls().GetFileAttributesA(p
 
 void CVarnelDlg::OnExportWav()
 {
-    CString currentDirectory = CurrentDirectory();
+    CString currentDirectory = WorkingFolder();
     CString programFolder = ProgramFolder();
 
     CFileDialog saveDialog(FALSE, nullptr, "*.wav", kSaveFlags, "wav File|*.wav", nullptr);
-    saveDialog.m_ofn.lpstrInitialDir = programFolder;
+    CString startFolder = FileDialogStartFolder();
+    saveDialog.m_ofn.lpstrInitialDir = startFolder;
     if (saveDialog.DoModal() != IDOK) return;
     CString outputPath = saveDialog.GetPathName();
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "StartOptions.h"
 #include "VarnelDlg.h"
 #include "VarnelDlgAutoProxy.h"
 #include "gui_fixture.h"
@@ -102,6 +103,27 @@ TEST_F(Application, RuntimeClassOfTheDialog)
     EXPECT_STREQ(cls->m_lpszClassName, "CVarnelDlg");
     EXPECT_EQ(cls->m_pBaseClass, RUNTIME_CLASS(CDialog));
     EXPECT_EQ(cls->CreateObject(), nullptr) << "not creatable by name";
+}
+
+TEST_F(Application, HelpAndVersionPrintWithoutADialog)
+{
+    CVarnelApp app;
+    for (const char* option : {"--help", "--version"}) {
+        const char* argv[] = {"/opt/varnel/Varnel", option, nullptr};
+        ASSERT_TRUE(AfxWinInit(2, const_cast<char**>(argv)));
+        bool dialogRan = false;
+        afxtest::ModalScript script;
+        script.Then([&](CDialog& dialog) {
+            dialogRan = true;
+            afxtest::Click(&dialog, IDCANCEL);
+        });
+        ::testing::internal::CaptureStdout();
+        EXPECT_FALSE(app.InitInstance());
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(dialogRan) << option;
+        EXPECT_EQ(out, option == std::string("--help") ? StartHelpText() : StartVersionText());
+        EXPECT_EQ(DefaultValue(kServerKey), std::nullopt) << "nothing registered";
+    }
 }
 
 }  // namespace

@@ -12,7 +12,15 @@
 #include <vector>
 
 #include "SystemCalls.h"
+#include "VarnelApp.h"
+#include "WorkingFolder.h"
 #include "gui_fixture.h"
+
+#include <afxdisp.h>
+#include <env_var.h>
+
+#include <algorithm>
+#include <sstream>
 #include "res/resource.h"
 
 using gui_test::ReadFile;
@@ -425,6 +433,73 @@ TEST_F(Export, AfterATimeoutTheSearchRunsAndTheBrowserShowsTheFolder)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(write(fd, "\n", 1), 1);
     close(fd);
+}
+
+// The desktop entry's command line, program name first, as a launcher splits it.
+std::vector<std::string> DesktopEntryCommand()
+{
+    std::istringstream entry(ReadFile(VARNEL_DESKTOP_ENTRY));
+    for (std::string line; std::getline(entry, line);) {
+        if (line.rfind("Exec=", 0) != 0) continue;
+        std::istringstream words(line.substr(5));
+        std::vector<std::string> command;
+        for (std::string word; words >> word;) command.push_back(word);
+        return command;
+    }
+    return {};
+}
+
+// Every set.ini and input.txt below a folder.
+std::vector<fs::path> WorkingFilesUnder(const fs::path& folder)
+{
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.path().filename() == "set.ini" || entry.path().filename() == "input.txt")
+            found.push_back(fs::relative(entry.path(), folder));
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+TEST_F(Export, AMenuStartLeavesNoWorkingFileLooseInTheHomeFolder)
+{
+    // A launcher starts the entry's command line in the user's home folder.
+    const fs::path home = env_.root() / "home";
+    fs::create_directories(home / "Music");
+    testing_support::EnvVar homeVar("HOME", home.string());
+    testing_support::EnvVar configVar("XDG_CONFIG_HOME", std::nullopt);
+    fs::current_path(home);
+    std::vector<std::string> command = DesktopEntryCommand();
+    ASSERT_FALSE(command.empty());
+    EXPECT_EQ(command[0], "Varnel");
+    std::vector<char*> argv;
+    for (std::string& word : command) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    CVarnelApp app;
+    ASSERT_TRUE(AfxWinInit(static_cast<int>(command.size()), argv.data()));
+    const std::string wav = (home / "Music/menu.wav").string();
+    afxtest::FileDialogHook files([&](const afxtest::FileDialogCall& call) -> std::optional<CString> {
+        saveCalls_.push_back(call);
+        return CString(wav.c_str());
+    });
+    afxtest::ModalScript script;
+    script.Then([&](CDialog& dialog) {
+        TypeText(static_cast<CVarnelDlg&>(dialog), "from the menu");
+        afxtest::Click(&dialog, IDC_EXPORT_WAV);  // the save dialog makes Music current
+        afxtest::Click(&dialog, IDC_READ);
+        afxtest::Click(&dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(app.InitInstance());
+    AfxOleTerm();
+    KeepWorkingFilesInCurrentDirectory();
+
+    EXPECT_TRUE(IsWav(wav));
+    ASSERT_EQ(saveCalls_.size(), 1u);
+    EXPECT_EQ(saveCalls_[0].initialDir, CString(home.string().c_str()));
+    EXPECT_EQ(WorkingFilesUnder(home),
+              (std::vector<fs::path>{".config/varnel/input.txt", ".config/varnel/set.ini"}));
+    EXPECT_NE(ReadFile(home / ".config/varnel/set.ini").find("InputText=\"from the menu\""), std::string::npos)
+        << ReadFile(home / ".config/varnel/set.ini");
 }
 
 }  // namespace
