@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: deps build run test bench screenshots clean
+.PHONY: deps build run test bench screenshots install package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -15,6 +16,8 @@ build: deps
 run: build
 	@bash scripts/run.sh $(BUILD)
 
+# Where we choose the compiler, warnings stop the build.
+test: override CMAKE_FLAGS += -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 test: build
 	bash scripts/with-pulse.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
@@ -23,6 +26,14 @@ bench: build
 
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD), checked by lintian (errors fail).
+package: build
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error --suppress-tags running-as-root $(BUILD)/varnel_*.deb
 
 clean:
 	rm -rf $(BUILD)

@@ -89,13 +89,15 @@ std::vector<DWORD> Pixels(const std::string_view (&rows)[N])
 
 }  // namespace
 
-void RegisterProgramIcon()
+std::span<const AFX_ICONIMAGE> ProgramIconImages()
 {
     static const std::vector<DWORD> large = Pixels(kLarge);
     static const std::vector<DWORD> small = Pixels(kSmall);
-    const std::array<AFX_ICONIMAGE, 2> images = {{{32, 32, large}, {16, 16, small}}};
-    AfxRegisterIcon(IDR_MAINFRAME, images);
+    static const std::array<AFX_ICONIMAGE, 2> images = {{{32, 32, large}, {16, 16, small}}};
+    return images;
 }
+
+void RegisterProgramIcon() { AfxRegisterIcon(IDR_MAINFRAME, ProgramIconImages()); }
 
 namespace {
 template <std::size_t N>
