@@ -126,7 +126,8 @@ TEST(DispatchDriver, CopyAndAssignmentShareWithOneReferenceEach)
     c = a;  // releases second, shares first
     EXPECT_EQ(second.refs, 1u);
     EXPECT_EQ(first.refs, 4u);
-    c = c;  // self-assignment changes nothing
+    COleDispatchDriver& alias = c;  // through a reference: clang rightly warns on c = c
+    c = alias;                       // self-assignment changes nothing
     EXPECT_EQ(first.refs, 4u);
     COleDispatchDriver lender(&second, FALSE);
     lender = a;  // the lent pointer is not released; the target now owns a reference
@@ -150,7 +151,8 @@ TEST(DispatchDriver, MovesHandTheReferenceOver)
     COleDispatchDriver c;
     c = std::move(b);
     EXPECT_EQ(object.refs, 2u);
-    c = std::move(c);
+    COleDispatchDriver& alias = c;  // through a reference: clang warns on a plain self-move
+    c = std::move(alias);
     EXPECT_EQ(object.refs, 2u);
     c.ReleaseDispatch();
     EXPECT_EQ(object.refs, 1u);
