@@ -77,6 +77,8 @@ public:
         return S_OK;
     }
 
+    STDMETHOD(GetStatus)(SPVOICESTATUS*, LPWSTR*) override { return E_NOTIMPL; }
+
     CComPtr<FakeOutput> output;
     HRESULT getOutputResult = S_OK;
     HRESULT setVoiceResult = S_OK;
