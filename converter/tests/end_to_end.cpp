@@ -17,6 +17,7 @@
 namespace {
 
 using converter_test::Child;
+using converter_test::ErrorTo;
 using converter_test::NamesIn;
 using converter_test::ParseWav;
 using converter_test::ReadBytes;
@@ -138,6 +139,34 @@ TEST_F(EndToEndTest, UsageMessageAndExitCode)
     RunResult one = RunChild({input_});
     EXPECT_EQ(one.exitCode, 1);
     EXPECT_EQ(one.out, "Please input a txt file to be converted to wav.\n");
+}
+
+TEST_F(EndToEndTest, ProgressShowsOnATerminalAndIsClearedButNeverInAPipe)
+{
+    std::string long_text;
+    while (long_text.size() < 30000) long_text += kText;
+    WriteBytes(input_, long_text);
+    std::string message = std::to_string(KeptBytes(long_text)) + " char to be conerted......";
+    std::string output = (env_.cwd() / "out.wav").string();
+
+    RunResult terminal = Child({input_, output}, ErrorTo::Terminal).Wait();
+    EXPECT_EQ(terminal.exitCode, 0) << terminal.err;
+    EXPECT_EQ(terminal.out, message);
+    // One line rewritten in place: each update starts by erasing it, the last erase clears it.
+    const std::string erase = "\r\x1b[K";
+    ASSERT_TRUE(terminal.err.starts_with(erase)) << terminal.err;
+    ASSERT_TRUE(terminal.err.ends_with(erase)) << terminal.err;
+    EXPECT_EQ(terminal.err.find('\n'), std::string::npos);
+    EXPECT_NE(terminal.err.find("% rendered, "), std::string::npos) << terminal.err;
+    EXPECT_NE(terminal.err.find(" of audio"), std::string::npos) << terminal.err;
+    EXPECT_NE(terminal.err.find(" left"), std::string::npos) << terminal.err;
+    std::string withProgress = ReadBytes(output);
+
+    RunResult pipe = RunChild({input_, output});
+    EXPECT_EQ(pipe.exitCode, 0);
+    EXPECT_EQ(pipe.out, message);
+    EXPECT_EQ(pipe.err, "");
+    EXPECT_EQ(ReadBytes(output), withProgress);
 }
 
 // Waits until a file in the watched folder whose name starts with `prefix` gets an
