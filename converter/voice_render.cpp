@@ -1,6 +1,7 @@
 #include "voice_render.h"
 
 #include "failure_line.h"
+#include "render_progress.h"
 #include "sp_bind_to_file.h"
 #include "sp_stream_format.h"
 #include "temporary_output.h"
@@ -67,7 +68,19 @@ HRESULT BindTemporary(const char* target, TemporaryOutput& temporary, const CSpS
     return hr;
 }
 
-HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* wav, const WCHAR* text)
+// Waits in short steps, showing how far the voice is between them.
+HRESULT WaitShowingProgress(ISpVoice* voice, ISpStream* wav, const WCHAR* text, const CSpStreamFormat& format)
+{
+    constexpr ULONG kStepMs = 100;
+    std::size_t length = text ? std::char_traits<WCHAR>::length(text) : 0;
+    const WAVEFORMATEX* wave = format.WaveFormatExPtr();
+    ProgressLine progress(ProgressTerminal(), OutputIsTerminal(), length, wave ? wave->nAvgBytesPerSec : 0);
+    HRESULT hr;
+    while ((hr = voice->WaitUntilDone(kStepMs)) == S_FALSE) progress.Update(voice, wav);
+    return hr;
+}
+
+HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* wav, const WCHAR* text, const CSpStreamFormat& format)
 {
     HRESULT hr = voice->SetOutput(wav, TRUE);
     if (FAILED(hr)) {
@@ -79,7 +92,7 @@ HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* wav, const WCHAR* text)
         ReportFailure("the text could not be queued for speaking (%s)", HresultText(hr).text);
         return hr;
     }
-    hr = voice->WaitUntilDone(INFINITE);
+    hr = WaitShowingProgress(voice, wav, text, format);
     if (hr != S_OK) ReportFailure("rendering the text failed (%s)", HresultText(FAILED(hr) ? hr : E_FAIL).text);
     return hr == S_OK ? S_OK : E_FAIL;
 }
@@ -94,7 +107,7 @@ bool RenderToFile(ISpVoice* voice, const RunSettings& settings, const WCHAR* tex
     CComPtr<ISpStream> wav;
     HRESULT hr = CurrentOutputFormat(voice, previous, format);
     if (SUCCEEDED(hr)) hr = BindTemporary(settings.outputPath, temporary, format, wav);
-    if (SUCCEEDED(hr)) hr = SpeakIntoFile(voice, wav, text);
+    if (SUCCEEDED(hr)) hr = SpeakIntoFile(voice, wav, text, format);
     if (wav) {
         // Closing finishes the file and tells whether its last bytes reached the disk.
         HRESULT closed = wav->Close();

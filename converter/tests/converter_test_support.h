@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -98,17 +100,20 @@ inline std::string BuiltNarrate()
     return (std::filesystem::path(dir ? dir : ".") / "narrate").string();
 }
 
+// Where the child's standard error goes: a pipe, or a pseudo-terminal.
+enum class ErrorTo { Pipe, Terminal };
+
 // The built narrate as a child process, its output collected.
 class Child {
 public:
-    explicit Child(std::vector<std::string> args)
+    explicit Child(std::vector<std::string> args, ErrorTo errorTo = ErrorTo::Pipe)
     {
         args.insert(args.begin(), BuiltNarrate());
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         int out[2], err[2];
-        if (pipe(out) || pipe(err)) return;
+        if (pipe(out) || (errorTo == ErrorTo::Pipe ? pipe(err) : OpenTerminal(err))) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
@@ -140,7 +145,7 @@ public:
                 if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
                 char buffer[4096];
                 ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-                if (n > 0) {
+                if (n > 0) {  // a terminal with no writer left reads EIO
                     sinks[i]->append(buffer, static_cast<std::size_t>(n));
                 } else {
                     close(fds[i].fd);
@@ -156,6 +161,15 @@ public:
     }
 
 private:
+    // A pseudo-terminal as a pipe: [0] its master end, [1] the terminal.
+    static int OpenTerminal(int ends[2])
+    {
+        ends[0] = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (ends[0] < 0 || grantpt(ends[0]) || unlockpt(ends[0])) return -1;
+        ends[1] = open(ptsname(ends[0]), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        return ends[1] < 0 ? -1 : 0;
+    }
+
     pid_t pid_ = -1;
     int outFd_ = -1, errFd_ = -1;
 };

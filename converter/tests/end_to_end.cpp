@@ -11,10 +11,13 @@
 
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace {
 
 using converter_test::Child;
+using converter_test::ErrorTo;
 using converter_test::NamesIn;
 using converter_test::ParseWav;
 using converter_test::ReadBytes;
@@ -138,8 +141,38 @@ TEST_F(EndToEndTest, UsageMessageAndExitCode)
     EXPECT_EQ(one.out, "Please input a txt file to be converted to wav.\n");
 }
 
-// Waits until a file whose name starts with `prefix` is created in `folder`.
-bool AwaitCreation(int inotify, const std::string& prefix)
+TEST_F(EndToEndTest, ProgressShowsOnATerminalAndIsClearedButNeverInAPipe)
+{
+    std::string long_text;
+    while (long_text.size() < 30000) long_text += kText;
+    WriteBytes(input_, long_text);
+    std::string message = std::to_string(KeptBytes(long_text)) + " char to be conerted......";
+    std::string output = (env_.cwd() / "out.wav").string();
+
+    RunResult terminal = Child({input_, output}, ErrorTo::Terminal).Wait();
+    EXPECT_EQ(terminal.exitCode, 0) << terminal.err;
+    EXPECT_EQ(terminal.out, message);
+    // One line rewritten in place: each update starts by erasing it, the last erase clears it.
+    const std::string erase = "\r\x1b[K";
+    ASSERT_TRUE(terminal.err.starts_with(erase)) << terminal.err;
+    ASSERT_TRUE(terminal.err.ends_with(erase)) << terminal.err;
+    EXPECT_EQ(terminal.err.find('\n'), std::string::npos);
+    EXPECT_NE(terminal.err.find("% rendered, "), std::string::npos) << terminal.err;
+    EXPECT_NE(terminal.err.find(" of audio"), std::string::npos) << terminal.err;
+    EXPECT_NE(terminal.err.find(" left"), std::string::npos) << terminal.err;
+    std::string withProgress = ReadBytes(output);
+
+    RunResult pipe = RunChild({input_, output});
+    EXPECT_EQ(pipe.exitCode, 0);
+    EXPECT_EQ(pipe.out, message);
+    EXPECT_EQ(pipe.err, "");
+    EXPECT_EQ(ReadBytes(output), withProgress);
+}
+
+// Waits until a file in the watched folder whose name starts with `prefix` gets an
+// event of `mask`, and that `holds` of its name.
+template <typename Holds>
+bool AwaitEvent(int inotify, std::uint32_t mask, const std::string& prefix, Holds holds)
 {
     pollfd fd{inotify, POLLIN, 0};
     while (poll(&fd, 1, 30000) > 0) {
@@ -147,7 +180,9 @@ bool AwaitCreation(int inotify, const std::string& prefix)
         ssize_t n = read(inotify, buffer, sizeof buffer);
         for (ssize_t at = 0; at < n;) {
             auto* event = reinterpret_cast<inotify_event*>(buffer + at);
-            if (event->len && std::string(event->name).rfind(prefix, 0) == 0) return true;
+            if (event->len && (event->mask & mask) && std::string(event->name).rfind(prefix, 0) == 0 &&
+                holds(std::string(event->name)))
+                return true;
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }
@@ -161,18 +196,30 @@ TEST_F(EndToEndTest, InterruptedRunLeavesTheOldFileAndNoTemporary)
     WriteBytes(input_, long_text);
     std::string output = (env_.cwd() / "out.wav").string();
     WriteBytes(output, "old contents");
+    // Render workers left behind would become ours.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     int inotify = inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify, 0);
-    ASSERT_GE(inotify_add_watch(inotify, env_.cwd().c_str(), IN_CREATE), 0);
+    ASSERT_GE(inotify_add_watch(inotify, env_.cwd().c_str(), IN_MODIFY), 0);
     Child child({input_, output});
     ASSERT_GT(child.pid(), 0);
-    ASSERT_TRUE(AwaitCreation(inotify, ".narrate-"));
+    // Interrupted once audio flows, the workers busy with the pieces after it.
+    ASSERT_TRUE(AwaitEvent(inotify, IN_MODIFY, ".narrate-", [&](const std::string& name) {
+        std::error_code error;
+        return std::filesystem::file_size(env_.cwd() / name, error) > 100000 && !error;
+    }));
     close(inotify);
     kill(child.pid(), SIGINT);
     RunResult run = child.Wait();
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(ReadBytes(output), "old contents");
     EXPECT_EQ(NamesIn(env_.cwd()), (std::vector<std::string>{"in.txt", "out.wav"}));
+    // Every worker ends: waiting for them returns.
+    int status = 0, workers = 0;
+    while (waitpid(-1, &status, 0) > 0) ++workers;
+    EXPECT_EQ(errno, ECHILD);
+    EXPECT_GT(workers, 0);
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 }  // namespace

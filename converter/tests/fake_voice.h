@@ -77,6 +77,14 @@ public:
         return S_OK;
     }
 
+    STDMETHOD(GetStatus)(SPVOICESTATUS* out, LPWSTR*) override
+    {
+        if (SUCCEEDED(statusResult)) *out = status;
+        return statusResult;
+    }
+
+    SPVOICESTATUS status{};
+    HRESULT statusResult = E_NOTIMPL;
     CComPtr<FakeOutput> output;
     HRESULT getOutputResult = S_OK;
     HRESULT setVoiceResult = S_OK;

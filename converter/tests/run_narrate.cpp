@@ -182,18 +182,19 @@ int FailingRename(const char*, const char*)
 
 class RunNarrateFailingDiskTest : public RunNarrateTest {
 protected:
-    RunResult RunWithCalls(win32::sys::Table calls)
+    RunResult RunWithCalls(win32::sys::Table calls, std::string text = std::string(2000, 'a') +
+                                                                       " text to fill more than one buffer of the file stream\n")
     {
         WriteBytes(output_, "old contents");
-        WriteBytes(input_, std::string(2000, 'a') + " text to fill more than one buffer of the file stream\n");
+        WriteBytes(input_, text);
         win32::sys::ScopedOverride override(calls);
         return RunInProcess({input_, output_});
     }
 
-    void ExpectOldOutputAndNoTemporary(const RunResult& run)
+    void ExpectOldOutputAndNoTemporary(const RunResult& run, std::size_t kept = 2054)
     {
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, "2054 char to be conerted......");
+        EXPECT_EQ(run.out, std::to_string(kept) + " char to be conerted......");
         EXPECT_EQ(LineCount(run.err), 1) << run.err;
         EXPECT_EQ(ReadBytes(output_), "old contents");
         EXPECT_EQ(NamesIn(env_.cwd()), (Names{"in.txt", "out.wav"}));
@@ -207,6 +208,18 @@ TEST_F(RunNarrateFailingDiskTest, DiskFullWhileRendering)
     writesLeft = 1;  // the header goes in, the samples do not
     RunResult run = RunWithCalls(calls);
     ExpectOldOutputAndNoTemporary(run);
+}
+
+TEST_F(RunNarrateFailingDiskTest, DiskFullWhileALongTextIsRenderedInPieces)
+{
+    std::string text;
+    while (text.size() < 20000) text += "The lamp is lit at dusk! The keeper sleeps at dawn\n";
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.write = &WriteUntilFull;
+    writesLeft = 20;  // some pieces go in, then the disk is full
+    RunResult run = RunWithCalls(calls, text);
+    ExpectOldOutputAndNoTemporary(run, text.size());
+    EXPECT_LE(writesLeft, 0);  // it did fill up
 }
 
 TEST_F(RunNarrateFailingDiskTest, DiskFullAtTheHeader)

@@ -68,7 +68,7 @@ TEST_F(SelectAndRenderTest, CallsTheEngineInOrderAndMovesTheFileInPlace)
     EXPECT_TRUE(outcome.rendered);
     EXPECT_EQ(outcome.walkResult, S_OK);
     EXPECT_EQ(voice_->calls, (Calls{"SetVoice", "SetRate(-3)", "SetVolume(10)", "GetOutputStream", "SetOutput(wav,TRUE)",
-                                    "Speak(17)", "WaitUntilDone(4294967295)", "SetOutput(previous,FALSE)"}));
+                                    "Speak(17)", "WaitUntilDone(100)", "SetOutput(previous,FALSE)"}));
     EXPECT_EQ(voice_->spokenText, u"say this");
     EXPECT_EQ(voice_->output->formatCalls, 1);
     EXPECT_TRUE(ParseWav(ReadBytes(output_)).valid);

@@ -60,6 +60,8 @@ private:
     HRESULT result_ = S_OK;
 };
 
+}  // namespace
+
 SpeechStyle StyleOf(const SpeechPiece& piece, const VoiceSettings& settings)
 {
     SpeechStyle style;
@@ -70,7 +72,10 @@ SpeechStyle StyleOf(const SpeechPiece& piece, const VoiceSettings& settings)
     return style;
 }
 
-}  // namespace
+int GainOf(const SpeechPiece& piece, const VoiceSettings& settings)
+{
+    return std::clamp(settings.volume, 0, 100) * std::clamp(piece.volume, 0, 100);
+}
 
 HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
                       ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel)
@@ -78,7 +83,7 @@ HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSetting
     OutputWriter writer(output, format, cancel);
     Synthesizer::Session synthesizer = Synthesizer::Instance().Begin();
     for (const SpeechPiece& piece : pieces) {
-        int gain = std::clamp(settings.volume, 0, 100) * std::clamp(piece.volume, 0, 100);
+        int gain = GainOf(piece, settings);
         if (piece.kind == SpeechPiece::Kind::Silence) {
             static const std::int16_t kZeros[kSilenceChunkSamples] = {};
             std::size_t left = std::size_t{piece.silenceMs} * kNativeSampleRate / 1000;

@@ -17,6 +17,10 @@ struct VoiceSettings {
     int volume = 100;   // 0..100
 };
 
+// How a piece of the request is said, and its gain per ten thousand.
+SpeechStyle StyleOf(const SpeechPiece& piece, const VoiceSettings& settings);
+int GainOf(const SpeechPiece& piece, const VoiceSettings& settings);
+
 // S_OK when everything was written or the request was cancelled; the output's or
 // the synthesizer's error otherwise. `format` must satisfy IsSupportedPcm.
 HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,

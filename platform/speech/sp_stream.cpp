@@ -4,6 +4,7 @@
 
 #include <winnls.h>
 
+#include <cerrno>
 #include <string>
 
 namespace speech {
@@ -68,6 +69,7 @@ HRESULT SpStream::BindToFile(LPCWSTR fileName, SPFILEMODE mode, const GUID* form
     if (FAILED(hr)) return hr;
     format_ = *format;
     format_.cbSize = 0;
+    folder_ = path.substr(0, path.rfind('/') + 1);
     state_ = State::Bound;
     return S_OK;
 }
@@ -79,6 +81,45 @@ HRESULT SpStream::Close()
     if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
     state_ = State::Closed;
     return file_.Finish();
+}
+
+}  // namespace speech
+
+namespace speech {
+
+HRESULT SpStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition)
+{
+    if (move.QuadPart != 0 || origin != STREAM_SEEK_CUR) return STG_E_INVALIDFUNCTION;  // written in order only
+    std::lock_guard lock(mutex_);
+    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
+    if (newPosition) newPosition->QuadPart = file_.DataBytes();
+    return S_OK;
+}
+
+HRESULT SpStream::CreateScratchFile(int* fd)
+{
+    if (!fd) return E_POINTER;
+    *fd = -1;
+    std::string folder;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != State::Bound) return SPERR_UNINITIALIZED;
+        folder = folder_.empty() ? "." : folder_;
+    }
+    *fd = win32::sys::Open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (*fd >= 0) return S_OK;
+    if (errno != EOPNOTSUPP && errno != EISDIR) return HresultFromErrno(errno);
+    // A file system without unnamed files: a named one, unlinked at once.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        std::string path = folder + "/.varnel-scratch-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        *fd = win32::sys::Open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
+        if (*fd >= 0) {
+            win32::sys::Unlink(path.c_str());
+            return S_OK;
+        }
+        if (errno != EEXIST) break;
+    }
+    return HresultFromErrno(errno);
 }
 
 }  // namespace speech

@@ -1,16 +1,18 @@
 // SpStream: a stream bound to a WAV file, the output the converter renders into.
 #pragma once
 
+#include "file_output.h"
 #include "wav_file_writer.h"
 
 #include <com_object.h>
 #include <sapi.h>
 
 #include <mutex>
+#include <string>
 
 namespace speech {
 
-class SpStream final : public ComObject<ISpStream> {
+class SpStream final : public ComObject<ISpStream, IEngineFileOutput> {
 public:
     SpStream() = default;
 
@@ -19,6 +21,8 @@ public:
     STDMETHOD(BindToFile)(LPCWSTR fileName, SPFILEMODE mode, const GUID* formatId, const WAVEFORMATEX* format,
                           ULONGLONG eventInterest) override;
     STDMETHOD(Close)() override;
+    STDMETHOD(Seek)(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override;
+    STDMETHOD(CreateScratchFile)(int* fd) override;
 
 private:
     ~SpStream() override;  // the last reference finishes the file
@@ -28,6 +32,7 @@ private:
     std::mutex mutex_;
     State state_ = State::Unbound;
     WAVEFORMATEX format_{};
+    std::string folder_;  // of the bound file, with its separator
     WavFileWriter file_;
 };
 

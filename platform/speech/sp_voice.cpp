@@ -126,6 +126,7 @@ HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
     if (streamNumber) *streamNumber = number;
     bool waits = !(flags & SPF_ASYNC);
     request.state->callerWaits = waits;
+    request.state->streamNumber = number;
     auto state = queue_.Submit(std::move(request));
     return waits ? queue_.WaitFor(state) : S_OK;
 }
@@ -166,6 +167,24 @@ HRESULT SpVoice::WaitUntilDone(ULONG timeoutMs)
 {
     if (!queue_.WaitUntilIdle(timeoutMs)) return S_FALSE;
     return queue_.TakeFailure();
+}
+
+HRESULT SpVoice::GetStatus(SPVOICESTATUS* status, LPWSTR* bookmark)
+{
+    if (bookmark) *bookmark = nullptr;
+    if (!status) return E_POINTER;
+    QueueStatus queue = queue_.Status();
+    *status = SPVOICESTATUS{};
+    status->ulCurrentStream = queue.currentStream;
+    status->ulLastStreamQueued = lastStreamNumber_.load();
+    status->hrLastResult = queue.lastResult;
+    status->dwRunningState = queue.speaking ? SPRS_IS_SPEAKING : SPRS_DONE;
+    status->ulInputWordPos = queue.inputPosition;
+    if (bookmark) {
+        *bookmark = CoTaskMemString(u"");  // bookmarks are not kept
+        if (!*bookmark) return E_OUTOFMEMORY;
+    }
+    return S_OK;
 }
 
 }  // namespace speech

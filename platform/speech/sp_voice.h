@@ -30,6 +30,7 @@ public:
     STDMETHOD(SetVolume)(USHORT volume) override;
     STDMETHOD(GetVolume)(USHORT* volume) override;
     STDMETHOD(WaitUntilDone)(ULONG timeoutMs) override;
+    STDMETHOD(GetStatus)(SPVOICESTATUS* status, LPWSTR* bookmark) override;
 
     // Automation (sp_voice_dispatch.cpp).
     STDMETHOD(GetTypeInfoCount)(UINT* count) override;

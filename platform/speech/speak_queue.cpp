@@ -1,5 +1,7 @@
 #include "speak_queue.h"
 
+#include "parallel_render.h"
+
 #include <chrono>
 
 namespace speech {
@@ -59,6 +61,19 @@ bool SpeakQueue::WaitUntilIdle(DWORD timeoutMs)
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), idle);
 }
 
+QueueStatus SpeakQueue::Status()
+{
+    std::lock_guard lock(mutex_);
+    QueueStatus status;
+    status.lastResult = lastResult_;
+    if (current_) {
+        status.speaking = true;
+        status.currentStream = current_->streamNumber;
+        status.inputPosition = current_->inputPosition.load(std::memory_order_relaxed);
+    }
+    return status;
+}
+
 HRESULT SpeakQueue::TakeFailure()
 {
     std::lock_guard lock(mutex_);
@@ -86,6 +101,7 @@ void SpeakQueue::Run()
             std::lock_guard lock(mutex_);
             state->done = true;
             current_.reset();
+            lastResult_ = state->result;
             if (FAILED(state->result) && !state->callerWaits && SUCCEEDED(failure_)) failure_ = state->result;
         }
         changed_.notify_all();
@@ -102,8 +118,14 @@ void SpeakQueue::Render(SpeakRequest& request)
 {
     RequestState& state = *request.state;
     HRESULT hr = S_OK;
-    if (!state.cancel.IsCancelled() && !request.pieces.empty())
-        hr = RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel);
+    if (!state.cancel.IsCancelled() && !request.pieces.empty()) {
+        std::optional<HRESULT> parallel;
+        if (!request.device)
+            parallel = RenderInParallel(request.pieces, request.settings, request.output, request.format, state.cancel,
+                                        [&](ULONG position) { state.inputPosition = position; });
+        hr = parallel ? *parallel
+                      : RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel);
+    }
     if (request.device) {
         if (state.cancel.IsCancelled()) {
             request.device->Discard();  // the sound stops now, not when the buffer runs dry

@@ -10,6 +10,7 @@
 #include <atlbase.h>
 #include <sapi.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -23,6 +24,16 @@ struct RequestState {
     bool done = false;  // guarded by the queue's mutex
     HRESULT result = S_OK;
     bool callerWaits = false;  // a synchronous Speak reports the result itself
+    ULONG streamNumber = 0;
+    std::atomic<ULONG> inputPosition{0};  // UTF-16 units of the text in the output so far
+};
+
+// What the queue is doing, for a voice's status.
+struct QueueStatus {
+    ULONG currentStream = 0;  // 0 when idle
+    ULONG inputPosition = 0;
+    HRESULT lastResult = S_OK;  // of the last request that finished
+    bool speaking = false;
 };
 
 struct SpeakRequest {
@@ -51,6 +62,7 @@ public:
     bool WaitUntilIdle(DWORD timeoutMs);
     // The first failure of a request since the last call (S_OK when none), cleared.
     HRESULT TakeFailure();
+    QueueStatus Status();
 
 private:
     void Run();
@@ -62,6 +74,7 @@ private:
     std::deque<SpeakRequest> queue_;
     std::shared_ptr<RequestState> current_;
     HRESULT failure_ = S_OK;
+    HRESULT lastResult_ = S_OK;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -126,11 +126,11 @@ Synthesizer::Session::~Session()
     library_.reset();  // unloaded before the next session may load
 }
 
-HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style,
-                                         std::string_view text, const PcmSink& sink)
+namespace {
+
+HRESULT SynthesizeOn(EspeakLibrary& espeak, const std::string& voiceIdentifier, const SpeechStyle& style,
+                     std::string_view text, const PcmSink& sink)
 {
-    if (!library_) return SPERR_ENGINE_FAILED;
-    EspeakLibrary& espeak = *library_;
     EspeakAllocationScope allocations;
     if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
@@ -177,6 +177,27 @@ HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, con
     if (synthesize(stretched) != EE_OK) return SPERR_ENGINE_FAILED;
     if (!stopped) stretch.Finish(sink);
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT Synthesizer::Session::Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style,
+                                         std::string_view text, const PcmSink& sink)
+{
+    if (!library_) return SPERR_ENGINE_FAILED;
+    return SynthesizeOn(*library_, voiceIdentifier, style, text, sink);
+}
+
+HRESULT SynthesizeOnFreshCopy(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
+                              const PcmSink& sink)
+{
+    auto library = EspeakLibrary::Load(kBufferMs);
+    if (!library || library->sampleRate() != kNativeSampleRate) return SPERR_ENGINE_FAILED;
+    {
+        EspeakAllocationScope allocations;
+        library->SetSynthCallback(&OnSamples);
+    }
+    return SynthesizeOn(*library, voiceIdentifier, style, text, sink);
 }
 
 }  // namespace speech

@@ -41,6 +41,12 @@ int WordsPerMinuteForRate(int rate);
 
 class EspeakLibrary;
 
+// Synthesizes on a copy of espeak-ng loaded for this call alone, without the
+// process's synthesizer and its lock: for a process that renders one piece (a
+// render worker). S_OK, or SPERR_ENGINE_FAILED when espeak-ng is unavailable or fails.
+HRESULT SynthesizeOnFreshCopy(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
+                              const PcmSink& sink);
+
 // The process's synthesizer. espeak-ng is not thread safe and keeps state from one
 // utterance to the next, so synthesis happens in sessions: one at a time, each on a
 // freshly loaded copy of the library (about a millisecond to set up), so the same

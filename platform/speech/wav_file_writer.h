@@ -27,6 +27,8 @@ public:
     // met since Create, or S_OK; later calls return the same.
     HRESULT Finish();
     bool IsOpen() const { return static_cast<bool>(fd_); }
+    // Sample bytes taken since Create.
+    std::uint64_t DataBytes() const { return dataBytes_; }
 
 private:
     HRESULT Flush();

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 #include <process_calls.h>
 
 extern char** environ;
@@ -19,12 +21,20 @@ public:
     FileActions(const FileActions&) = delete;
     FileActions& operator=(const FileActions&) = delete;
 
-    int Prepare(const std::optional<std::string>& directory)
+    int Prepare(const SpawnRequest& request)
     {
         if (error_) return error_;
         valid_ = true;
-        if (directory) {
-            if (int error = posix_spawn_file_actions_addchdir_np(&actions_, directory->c_str())) return error;
+        if (request.directory) {
+            if (int error = posix_spawn_file_actions_addchdir_np(&actions_, request.directory->c_str())) return error;
+        }
+        if (request.standardInput >= 0) {
+            if (int error = posix_spawn_file_actions_adddup2(&actions_, request.standardInput, STDIN_FILENO))
+                return error;
+        }
+        if (request.standardOutput >= 0) {
+            if (int error = posix_spawn_file_actions_adddup2(&actions_, request.standardOutput, STDOUT_FILENO))
+                return error;
         }
         // Windows children inherit no handles unless asked; here nothing but
         // the standard streams, whatever close-on-exec flags say.
@@ -83,7 +93,7 @@ std::vector<char*> Pointers(const std::vector<std::string>& strings)
 int Spawn(const SpawnRequest& request, pid_t& pid)
 {
     FileActions actions;
-    if (int error = actions.Prepare(request.directory)) return error;
+    if (int error = actions.Prepare(request)) return error;
     Attributes attributes;
     if (int error = attributes.Prepare()) return error;
     auto argv = Pointers(request.arguments);

@@ -22,6 +22,19 @@ enum SPFILEMODE {
     SPFM_CREATE_ALWAYS = 3,
 };
 
+// Where a stream's Seek counts from.
+enum STREAM_SEEK : DWORD {
+    STREAM_SEEK_SET = 0,
+    STREAM_SEEK_CUR = 1,
+    STREAM_SEEK_END = 2,
+};
+
+// A voice's running state in SPVOICESTATUS.
+enum SPRUNSTATE : DWORD {
+    SPRS_DONE = 1,         // nothing queued or being spoken
+    SPRS_IS_SPEAKING = 2,  // a request is being rendered
+};
+
 inline constexpr ULONGLONG SPFEI_ALL_EVENTS = 0xEFFFFFFFFFFFFFFFull;
 
 inline constexpr LONG SPMIN_RATE = -10;
@@ -53,6 +66,7 @@ inline constexpr HRESULT SPERR_NO_MORE_ITEMS = MAKE_HRESULT_CODE(0x80045039);
 inline constexpr HRESULT SPERR_NOT_FOUND = MAKE_HRESULT_CODE(0x8004503A);
 inline constexpr HRESULT SPERR_STREAM_CLOSED = MAKE_HRESULT_CODE(0x80045025);
 inline constexpr HRESULT SPERR_ENGINE_FAILED = MAKE_HRESULT_CODE(0x80045041);  // synthesizer unavailable
+inline constexpr HRESULT STG_E_INVALIDFUNCTION = MAKE_HRESULT_CODE(0x80030001);
 
 inline constexpr WCHAR SPCAT_VOICES[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices";
 
@@ -78,6 +92,9 @@ DECLARE_INTERFACE_IID(ISpStreamFormat, "{BED530BE-2606-4F4D-A1C0-54C5CDA5566F}")
 DECLARE_INTERFACE_BASE(ISpStreamFormat, ISequentialStream);
 
 struct ISpStream : ISpStreamFormat {
+    // Only the position is reported (a move of 0 from STREAM_SEEK_CUR): the bytes of
+    // audio written so far, the file's header not counted.
+    STDMETHOD(Seek)(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) = 0;
     STDMETHOD(BindToFile)(LPCWSTR fileName, SPFILEMODE mode, const GUID* formatId,
                           const WAVEFORMATEX* format, ULONGLONG eventInterest) = 0;
     STDMETHOD(Close)() = 0;
@@ -130,6 +147,23 @@ protected:
 DECLARE_INTERFACE_IID(ISpObjectTokenCategory, "{2D3D3845-39AF-4850-BBF9-40B49780011D}");
 DECLARE_INTERFACE_BASE(ISpObjectTokenCategory, ISpDataKey);
 
+// What a voice is doing; positions count UTF-16 units of the current request's text.
+struct SPVOICESTATUS {
+    ULONG ulCurrentStream;     // stream number of the request being spoken, 0 when none
+    ULONG ulLastStreamQueued;  // stream number of the last request queued
+    HRESULT hrLastResult;      // result of the last request that finished
+    DWORD dwRunningState;      // SPRS_*
+    ULONG ulInputWordPos;      // how far the current request's text is rendered
+    ULONG ulInputWordLen;
+    ULONG ulInputSentPos;
+    ULONG ulInputSentLen;
+    LONG lBookmarkId;
+    WCHAR PhonemeId;
+    DWORD VisemeId;
+    DWORD dwReserved1;
+    DWORD dwReserved2;
+};
+
 struct ISpVoice : IUnknown {
     STDMETHOD(SetOutput)(IUnknown* output, BOOL allowFormatChanges) = 0;
     STDMETHOD(GetOutputStream)(ISpStreamFormat** stream) = 0;
@@ -141,6 +175,8 @@ struct ISpVoice : IUnknown {
     STDMETHOD(SetVolume)(USHORT volume) = 0;
     STDMETHOD(GetVolume)(USHORT* volume) = 0;
     STDMETHOD(WaitUntilDone)(ULONG timeoutMs) = 0;
+    // `bookmark` may be null; a string it receives is CoTaskMemAlloc'd.
+    STDMETHOD(GetStatus)(SPVOICESTATUS* status, LPWSTR* bookmark) = 0;
 
 protected:
     ~ISpVoice() = default;

@@ -77,6 +77,25 @@ TEST_F(SpStreamTest, CloseWritesAFinishedWaveFile)
     EXPECT_EQ(stream->Close(), SPERR_STREAM_CLOSED);
 }
 
+TEST_F(SpStreamTest, SeekTellsTheAudioBytesWrittenAndNothingElse)
+{
+    auto stream = NewStream();
+    ULARGE_INTEGER position{99};
+    EXPECT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_CUR, &position), SPERR_UNINITIALIZED);
+    auto path = WidePath("seek.wav");
+    ASSERT_EQ(stream->BindToFile(path.c_str(), SPFM_CREATE_ALWAYS, &SPDFID_WaveFormatEx, &format_, 0), S_OK);
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_CUR, &position), S_OK);
+    EXPECT_EQ(position.QuadPart, 0u);
+    ASSERT_EQ(stream->Write("abcdef", 6, nullptr), S_OK);
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_CUR, &position), S_OK);
+    EXPECT_EQ(position.QuadPart, 6u);
+    // The file is written in order: no move anywhere.
+    EXPECT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, &position), STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(stream->Seek(LARGE_INTEGER{-2}, STREAM_SEEK_CUR, &position), STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(stream->Close(), S_OK);
+    ExpectWav(ReadAll(dir_ / "seek.wav"), format_, 6);
+}
+
 TEST_F(SpStreamTest, LastReleaseFinishesTheFileAndAnOddSizeIsPadded)
 {
     WAVEFORMATEX eightBit = format_;

@@ -217,6 +217,39 @@ TEST_F(SpVoiceTest, WaitUntilDoneTimesOutWhileSpeaking)
     EXPECT_EQ(voice->WaitUntilDone(INFINITE), S_OK);
 }
 
+TEST_F(SpVoiceTest, GetStatusTellsWhatIsBeingSpokenAndHowTheLastRequestEnded)
+{
+    auto voice = NewVoice();
+    auto stream = NewMemoryStream();
+    voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE);
+    SPVOICESTATUS status{};
+    EXPECT_EQ(voice->GetStatus(nullptr, nullptr), E_POINTER);
+    ASSERT_EQ(voice->GetStatus(&status, nullptr), S_OK);
+    EXPECT_EQ(status.dwRunningState, SPRS_DONE);
+    EXPECT_EQ(status.ulCurrentStream, 0u);
+
+    stream->Hold(true);
+    ULONG first = 0, second = 0;
+    ASSERT_EQ(voice->Speak(kSentence, SPF_ASYNC, &first), S_OK);
+    ASSERT_EQ(voice->Speak(u"Next.", SPF_ASYNC, &second), S_OK);
+    ASSERT_TRUE(stream->WaitForWrites(1));
+    LPWSTR bookmark = nullptr;
+    ASSERT_EQ(voice->GetStatus(&status, &bookmark), S_OK);
+    EXPECT_EQ(status.dwRunningState, SPRS_IS_SPEAKING);
+    EXPECT_EQ(status.ulCurrentStream, first);
+    EXPECT_EQ(status.ulLastStreamQueued, second);
+    ASSERT_NE(bookmark, nullptr);
+    EXPECT_EQ(bookmark[0], u'\0');
+    CoTaskMemFree(bookmark);
+
+    stream->FailWith(E_ACCESSDENIED);
+    stream->Hold(false);
+    EXPECT_EQ(voice->WaitUntilDone(INFINITE), E_ACCESSDENIED);
+    ASSERT_EQ(voice->GetStatus(&status, nullptr), S_OK);
+    EXPECT_EQ(status.dwRunningState, SPRS_DONE);
+    EXPECT_EQ(status.hrLastResult, E_ACCESSDENIED);
+}
+
 TEST_F(SpVoiceTest, PurgeDropsTheRequestBeingSpokenAndTheQueue)
 {
     auto voice = NewVoice();

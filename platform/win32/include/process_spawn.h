@@ -14,6 +14,8 @@ struct SpawnRequest {
     std::vector<std::string> arguments;                  // argv, program name first
     std::optional<std::vector<std::string>> environment;  // ours when absent
     std::optional<std::string> directory;                 // ours when absent
+    int standardInput = -1;                               // a descriptor of ours; -1: our own
+    int standardOutput = -1;                              // a descriptor of ours; -1: our own
 };
 
 // Starts the program with the standard streams as its only descriptors and

@@ -15,6 +15,12 @@ using LONG = std::int32_t;
 using INT = int;
 using ULONGLONG = std::uint64_t;
 using LONGLONG = std::int64_t;
+union LARGE_INTEGER {
+    LONGLONG QuadPart;
+};
+union ULARGE_INTEGER {
+    ULONGLONG QuadPart;
+};
 using SIZE_T = std::size_t;
 using WCHAR = char16_t;
 using CHAR = char;

@@ -1,0 +1,28 @@
+// The engine's way with long texts spoken into a file: cut at clause ends and
+// rendered on every core, in order (ordered_render.h). Playback keeps the one-piece
+// way: it starts at once and runs only a little ahead of what is heard anyway.
+#pragma once
+
+#include "cancel_token.h"
+#include "markup.h"
+#include "request_renderer.h"
+
+#include <sapi.h>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace speech {
+
+// Told how many UTF-16 units of the request's text are in the output so far.
+using InputProgress = std::function<void(ULONG position)>;
+
+// Renders the request in pieces when it is one text longer than a piece, the output
+// is a file and the machine has more than one core; nullopt otherwise (nothing was
+// done). The result as RenderRequest's.
+std::optional<HRESULT> RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
+                                        ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
+                                        const InputProgress& progress);
+
+}  // namespace speech

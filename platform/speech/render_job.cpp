@@ -1,0 +1,80 @@
+#include "render_job.h"
+
+#include "pcm_converter.h"
+#include "wave_format.h"
+
+#include <cstring>
+
+namespace speech {
+namespace {
+
+constexpr std::uint32_t kMagic = 0x314A5356;  // "VSJ1"
+
+struct Header {
+    std::uint32_t magic;
+    std::int32_t rate, pitch, emphasis, spell, gain;
+    std::uint32_t formatTag, channels, samplesPerSec, avgBytesPerSec, blockAlign, bitsPerSample;
+    std::uint32_t voiceBytes, textBytes;
+};
+
+}  // namespace
+
+std::string EncodeJob(const RenderJob& job)
+{
+    const WAVEFORMATEX& f = job.format;
+    Header header{kMagic,         job.style.rate,        job.style.pitch, job.style.emphasis, job.style.spell,
+                  job.gain,       f.wFormatTag,          f.nChannels,     f.nSamplesPerSec,   f.nAvgBytesPerSec,
+                  f.nBlockAlign,  f.wBitsPerSample,      static_cast<std::uint32_t>(job.voice.size()),
+                  static_cast<std::uint32_t>(job.text.size())};
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    bytes += job.voice;
+    bytes += job.text;
+    return bytes;
+}
+
+std::optional<RenderJob> DecodeJob(std::string_view bytes)
+{
+    Header header;
+    if (bytes.size() < sizeof header) return std::nullopt;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    bytes.remove_prefix(sizeof header);
+    if (header.magic != kMagic || std::size_t{header.voiceBytes} + header.textBytes != bytes.size())
+        return std::nullopt;
+    RenderJob job;
+    job.style.rate = header.rate;
+    job.style.pitch = header.pitch;
+    job.style.emphasis = header.emphasis != 0;
+    job.style.spell = header.spell != 0;
+    job.gain = header.gain;
+    job.format.wFormatTag = static_cast<WORD>(header.formatTag);
+    job.format.nChannels = static_cast<WORD>(header.channels);
+    job.format.nSamplesPerSec = header.samplesPerSec;
+    job.format.nAvgBytesPerSec = header.avgBytesPerSec;
+    job.format.nBlockAlign = static_cast<WORD>(header.blockAlign);
+    job.format.wBitsPerSample = static_cast<WORD>(header.bitsPerSample);
+    if (!IsSupportedPcm(job.format) || job.gain < 0 || job.gain > 10000) return std::nullopt;
+    job.voice.assign(bytes.substr(0, header.voiceBytes));
+    job.text.assign(bytes.substr(header.voiceBytes));
+    return job;
+}
+
+WorkerExit RunJob(const RenderJob& job, const ByteSink& sink)
+{
+    PcmConverter converter(job.format);
+    std::vector<std::uint8_t> bytes;
+    bool sinkFailed = false;
+    HRESULT hr = SynthesizeOnFreshCopy(job.voice, job.style, job.text,
+                                       [&](const std::int16_t* samples, std::size_t count) {
+                                           bytes.clear();
+                                           converter.Push(samples, count, job.gain, bytes);
+                                           sinkFailed = !sink(bytes.data(), bytes.size());
+                                           return !sinkFailed;
+                                       });
+    if (sinkFailed) return kWorkerOutputFailed;
+    if (FAILED(hr)) return kWorkerEngineFailed;
+    bytes.clear();
+    converter.Finish(bytes);
+    return sink(bytes.data(), bytes.size()) ? kWorkerDone : kWorkerOutputFailed;
+}
+
+}  // namespace speech

@@ -1,0 +1,43 @@
+// One piece of text for a render worker: what it is told on its standard input,
+// and what it does with it (synthesize, then convert into the output's format).
+#pragma once
+
+#include "synthesizer.h"
+
+#include <mmreg.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace speech {
+
+struct RenderJob {
+    std::string voice;  // espeak-ng identifier
+    SpeechStyle style;
+    int gain = 10000;   // per ten thousand
+    WAVEFORMATEX format{};
+    std::string text;   // UTF-8
+};
+
+// A job as bytes, and back; nullopt for bytes that are no job or an unusable format.
+std::string EncodeJob(const RenderJob& job);
+std::optional<RenderJob> DecodeJob(std::string_view bytes);
+
+// How a worker process ends.
+enum WorkerExit : int {
+    kWorkerDone = 0,
+    kWorkerBadJob = 2,
+    kWorkerEngineFailed = 3,
+    kWorkerOutputFailed = 4,
+};
+
+// Receives the output's bytes; false stops the job.
+using ByteSink = std::function<bool(const std::uint8_t* bytes, std::size_t count)>;
+
+// Synthesizes the job on a fresh copy of espeak-ng and hands over its audio in the
+// job's format.
+WorkerExit RunJob(const RenderJob& job, const ByteSink& sink);
+
+}  // namespace speech

@@ -1,0 +1,35 @@
+// Where the pieces of a long text are rendered side by side: each piece on a
+// fresh copy of espeak-ng of its own (the library keeps its state in globals),
+// which here means a worker process per piece.
+#pragma once
+
+#include "render_job.h"
+
+#include <winerror.h>
+
+#include <memory>
+
+namespace speech {
+
+// A piece being rendered: its audio arrives on a descriptor until the end of data.
+class PieceWorker {
+public:
+    virtual ~PieceWorker() = default;  // stops a worker that still runs
+    virtual int OutputDescriptor() const = 0;
+    // Once its data has ended: S_OK when the piece is complete.
+    virtual HRESULT Finish() = 0;
+};
+
+class WorkerLauncher {
+public:
+    virtual ~WorkerLauncher() = default;
+    virtual HRESULT Start(const RenderJob& job, std::unique_ptr<PieceWorker>& worker) = 0;
+};
+
+// Worker processes running the varnel-synth program that lies beside the running
+// program; nullptr when there is none.
+std::unique_ptr<WorkerLauncher> ProcessWorkers();
+// The program a worker process runs.
+inline constexpr const char* kWorkerProgram = "varnel-synth";
+
+}  // namespace speech

@@ -1,0 +1,31 @@
+// Cuts a long text into pieces that can be synthesized one by one and joined
+// again: where espeak-ng itself ends a clause, so each piece is said as it would
+// have been said inside the whole.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace speech {
+
+struct TextSpan {
+    std::size_t start = 0;   // byte offset into the UTF-8 text
+    std::size_t length = 0;  // bytes
+};
+
+// Bytes a piece aims at, and the most it may have.
+inline constexpr std::size_t kPieceBytes = 2500;
+inline constexpr std::size_t kLongestPieceBytes = kPieceBytes * 3 / 2;
+
+// Consecutive spans covering the whole UTF-8 text, each at most `longest` bytes
+// (one span when the text fits). A cut prefers, in this order: a blank line, a
+// clause end (! ? ; : before white space, or the full-width 。！？；：), a line end,
+// a blank between words; a text with none of them is cut between characters.
+std::vector<TextSpan> CutIntoPieces(std::string_view text, std::size_t target = kPieceBytes,
+                                    std::size_t longest = kLongestPieceBytes);
+
+// The UTF-16 units that UTF-8 text takes (4-byte sequences take two).
+std::size_t Utf16Length(std::string_view utf8);
+
+}  // namespace speech
