@@ -17,16 +17,17 @@ usr="$stage/usr"
 id=org.varnel.Varnel
 
 expected=(
-  bin/Varnel bin/narrate bin/automation-hold
+  bin/Varnel bin/narrate bin/automation-hold bin/varnel-synth
   "share/applications/$id.desktop"
   "share/metainfo/$id.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$id.svg"
   share/man/man1/narrate.1.gz share/man/man1/Varnel.1.gz share/man/man1/automation-hold.1.gz
+  share/man/man1/varnel-synth.1.gz
   share/doc/varnel/copyright share/doc/varnel/changelog.gz
 )
 for size in 16 32 48 64 128 256; do expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
 for file in "${expected[@]}"; do [ -s "$usr/$file" ] || fail "missing $file"; done
-for program in Varnel narrate automation-hold; do [ -x "$usr/bin/$program" ] || fail "$program is not executable"; done
+for program in Varnel narrate automation-hold varnel-synth; do [ -x "$usr/bin/$program" ] || fail "$program is not executable"; done
 # Nothing else: every installed file is one we meant.
 extra=$(cd "$usr" && find . -type f | sed 's|^\./||' | sort | comm -23 - <(printf '%s\n' "${expected[@]}" | sort))
 [ -z "$extra" ] || fail "unexpected files: $extra"
@@ -47,7 +48,7 @@ grep -q "Icon=$id$" "$usr/share/applications/$id.desktop" || fail "the entry nam
 exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$usr/share/applications/$id.desktop")
 [ -x "$usr/bin/$exec_program" ] || fail "the entry's Exec program $exec_program is not installed"
 
-for page in narrate Varnel automation-hold; do
+for page in narrate Varnel automation-hold varnel-synth; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "man $page: $warnings"
 done
@@ -61,6 +62,17 @@ out=$("$usr/bin/narrate" "$work/in.txt" "$work/out.wav" 1 0 100) || fail "instal
 [ "$out" = "33 char to be conerted......" ] || fail "narrate printed: $out"
 [ "$(head -c 4 "$work/out.wav" 2>/dev/null)" = RIFF ] && [ "$(stat -c %s "$work/out.wav")" -gt 10000 ] \
   || fail "the installed narrate wrote no WAV"
+# A long text renders in pieces on the installed varnel-synth workers, as long
+# as the one-piece rendering of a narrate that has no worker beside it.
+for i in $(seq 200); do printf 'Line %d of a long text; read aloud in pieces!\n' "$i"; done >"$work/long.txt"
+mkdir -p "$work/alone" && cp "$usr/bin/narrate" "$work/alone/"
+"$usr/bin/narrate" "$work/long.txt" "$work/pieces.wav" 1 0 100 >/dev/null || fail "installed narrate failed on a long text"
+"$work/alone/narrate" "$work/long.txt" "$work/whole.wav" 1 0 100 >/dev/null || fail "narrate without workers failed"
+awk -v p="$(stat -c %s "$work/pieces.wav")" -v w="$(stat -c %s "$work/whole.wav")" \
+  'BEGIN { exit !(p > 0.99 * w && p < 1.01 * w) }' || fail "pieces and whole differ in length"
+# Pieces join at other sample offsets than one run, so equal bytes mean no worker
+# ran (one core renders in one piece).
+[ "$(nproc)" -lt 2 ] || ! cmp -s "$work/pieces.wav" "$work/whole.wav" || fail "the installed narrate rendered without its workers"
 "$usr/bin/narrate" --help | grep -q '^usage: narrate' || fail "narrate --help"
 "$usr/bin/narrate" --version | grep -qx 'narrate [0-9.]*' || fail "narrate --version"
 voices=$("$usr/bin/narrate" --voices) || fail "narrate --voices"
