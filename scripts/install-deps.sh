@@ -10,6 +10,7 @@ packages=(
   libpulse-dev pulseaudio pulseaudio-utils
   qt6-base-dev fonts-wqy-microhei
   sox time hyperfine xdg-utils dbus xvfb libx11-dev libxtst-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()
