@@ -109,6 +109,19 @@ constexpr Message kHresultMessages[] = {
     {0x800401FD, "Object is not connected to server"},           // CO_E_OBJNOTCONNECTED
     {0x80080005, "Server execution failed"},                     // CO_E_SERVER_EXEC_FAILURE
     {0x80080008, "Object server is stopping when OLE service contacts it"},  // CO_E_SERVER_STOPPING
+    // The speech engine's codes, in the engine's own words (SAPI's wording where it
+    // fits this platform: here a sound server stands where Windows has a wave driver).
+    {0x80045001, "The object has not been properly initialized."},                // SPERR_UNINITIALIZED
+    {0x80045002, "The object has already been initialized."},                     // SPERR_ALREADY_INITIALIZED
+    {0x80045003, "The caller has specified an unsupported format."},              // SPERR_UNSUPPORTED_FORMAT
+    {0x80045004, "The caller has specified invalid flags for this operation."},  // SPERR_INVALID_FLAGS
+    {0x80045006, "The audio device is busy."},                                    // SPERR_DEVICE_BUSY
+    {0x80045009, "No audio server answered, so nothing can be heard."},           // SPERR_NO_DRIVER
+    {0x80045011, "The audio server stopped playing."},                            // SPERR_AUDIO_STOPPED
+    {0x80045025, "The stream has been closed."},                                  // SPERR_STREAM_CLOSED
+    {0x80045039, "No more items were found."},                                    // SPERR_NO_MORE_ITEMS
+    {0x8004503A, "The requested data item was not found."},                       // SPERR_NOT_FOUND
+    {0x80045041, "The speech synthesizer is not available."},                     // SPERR_ENGINE_FAILED
 };
 
 constexpr DWORD kWin32Facility = 0x80070000;
