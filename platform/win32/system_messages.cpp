@@ -43,6 +43,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},
     {ERROR_DIRECTORY, "The directory name is invalid."},
+    {ERROR_NO_MORE_FILES, "There are no more files."},
     {ERROR_MR_MID_NOT_FOUND, "The system cannot find message text for message number 0x%1 in the message file for %2."},
     {ERROR_INVALID_FLAGS, "Invalid flags."},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},  // ERROR_KEY_DELETED
@@ -50,6 +51,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
     {ERROR_NOT_FOUND, "Element not found."},
     {ERROR_CANCELLED, "The operation was canceled by the user."},
+    {ERROR_INVALID_SECURITY_DESCR, "The security descriptor structure is invalid."},
     {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
     {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class."},
     {ERROR_CLASS_ALREADY_EXISTS, "Class already exists."},
