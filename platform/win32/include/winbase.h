@@ -185,3 +185,12 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+// The section's lines that are not blank ("Key=Value", comments too), each
+// ending with a zero, a second zero after the last; cut as GetPrivateProfileStringA
+// cuts a list of names (size - 2 returned).
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName);
+// Replaces the section's lines with `keysAndValues` ("Key=Value" strings, each
+// ending with a zero, a second zero after the last) in one write of the file, so
+// a reader never sees some of the keys new and others old; a null list removes
+// the section.
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName);
