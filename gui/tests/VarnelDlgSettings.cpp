@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <syscalls.h>
 
 #include "gui_fixture.h"
 #include "res/resource.h"
@@ -18,6 +21,13 @@ namespace {
 class Settings : public gui_test::DialogTest {
 protected:
     std::string SetIni() { return gui_test::ReadFile(env_.cwd() / "set.ini"); }
+    std::vector<std::string> FileNames()
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(env_.cwd()))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
 };
 
 TEST_F(Settings, MissingKeysGiveTheStartUpState)
@@ -176,6 +186,56 @@ TEST_F(Settings, NothingButReadWritesTheFile)
         afxtest::Click(&dialog, IDCANCEL);
     });
     EXPECT_FALSE(std::filesystem::exists(env_.cwd() / "set.ini"));
+}
+
+// A save keeps the lines it does not own and changes the file in one write.
+TEST_F(Settings, ReadKeepsOtherLinesAndWritesTheFileOnce)
+{
+    gui_test::WriteFile(env_.cwd() / "set.ini",
+              "; my settings\r\n[Setting]\r\nloop=4\r\nMine=kept\r\n; about the rate\r\nRate=1\r\n\r\n[Other]\r\nA=1\r\n");
+    static int writes;
+    writes = 0;
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_RATE, "-2");
+        win32::sys::Table calls = win32::sys::RealCalls();
+        calls.rename = [](const char* from, const char* to) {
+            ++writes;
+            return win32::sys::RealCalls().rename(from, to);
+        };
+        win32::sys::ScopedOverride counted(calls);
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(SetIni(),
+              "; my settings\r\n[Setting]\r\nloop=4\r\nMine=kept\r\n; about the rate\r\nRate=-2\r\nInputFileChk=0\r\n"
+              "InputFileFile=\"\"\r\nInputText=\"Please Input Text to be Read by TTS.\"\r\nVolume=100\r\nVoice=0\r\n"
+              "\r\n[Other]\r\nA=1\r\n");
+}
+
+TEST_F(Settings, AFullDiskKeepsTheOldFileSaysWhyAndReadStillSpeaks)
+{
+    WriteSettings("Rate=3\r\nLoop=1\r\n");
+    const std::string old = SetIni();
+    afxtest::MessageBoxHook boxes;
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_RATE, "-4");
+        afxtest::Type(&dialog, IDC_INPUT_TEXT, "still spoken");
+        win32::sys::Table calls = win32::sys::RealCalls();
+        calls.write = [](int, const void*, size_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        win32::sys::ScopedOverride full(calls);
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_EQ(SetIni(), old);
+    EXPECT_EQ(FileNames(), std::vector<std::string>{"set.ini"}) << "no temporary file left";
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    const CString& text = boxes.Calls()[0].text;
+    EXPECT_NE(text.Find("set.ini"), -1) << text.GetString();
+    EXPECT_NE(text.Find("not enough space on the disk (0x80070070)"), -1) << text.GetString();
+    ASSERT_EQ(FakeVoice().spoken.size(), 1u);
+    EXPECT_EQ(FakeVoice().rate, -4);
 }
 
 }  // namespace
