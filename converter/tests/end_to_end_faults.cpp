@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
@@ -92,6 +95,63 @@ TEST_F(NarrateFaultTest, AKilledRunKeepsTheOldOutputAndTheNextRunClearsItsLeftov
     EXPECT_EQ(next.exitCode, 0) << next.err;
     EXPECT_TRUE(ParseWav(ReadBytes(In("next.wav"))).valid);
     EXPECT_EQ(NamesIn(env_.cwd()), (Names{"long.txt", "next.wav", "out.wav", "short.txt"}));
+}
+
+// Puts a filesystem of `bytes` at `folder` for this process alone: a tmpfs in a
+// mount namespace of its own (in a user namespace when not privileged).
+bool MountSmallDisk(const std::string& folder, std::size_t bytes)
+{
+    if (unshare(CLONE_NEWNS) != 0) {
+        const uid_t uid = getuid();
+        const gid_t gid = getgid();
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << uid << ' ' << uid << " 1";
+        std::ofstream("/proc/self/gid_map") << gid << ' ' << gid << " 1";
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
+    const std::string size = "size=" + std::to_string(bytes);
+    return mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) == 0;
+}
+
+// A full disk while rendering: the real file system says ENOSPC, not a test hook.
+TEST_F(NarrateFaultTest, AFullDiskKeepsTheOldOutputAndSaysWhy)
+{
+    std::string text;
+    while (text.size() < 20000) text += kText;  // tens of MB of samples
+    WriteBytes(In("long.txt"), text);
+    const std::string disk = In("disk");
+    std::filesystem::create_directory(disk);
+
+    // The disk exists only in a child's mount namespace, so the child runs and
+    // looks; it reports back through a pipe.
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(report[0]);
+        if (!MountSmallDisk(disk, 1 << 20)) _exit(77);
+        WriteBytes(disk + "/out.wav", "old contents");
+        RunResult run = RunChild({In("long.txt"), disk + "/out.wav"});
+        std::string seen = std::to_string(run.exitCode) + "\n" + run.out + "\n" + run.err + ReadBytes(disk + "/out.wav");
+        for (const std::string& name : NamesIn(disk)) seen += "\n" + name;
+        (void)!write(report[1], seen.data(), seen.size());
+        _exit(0);
+    }
+    close(report[1]);
+    std::string seen;
+    char buffer[4096];
+    for (ssize_t n; (n = read(report[0], buffer, sizeof buffer)) > 0;) seen.append(buffer, static_cast<std::size_t>(n));
+    close(report[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace for a small disk here";
+    const std::size_t counted = text.size() / std::strlen(kText) * 30;  // 30 counted per kText, as from the FIFO
+    EXPECT_EQ(seen, "1\n" + std::to_string(counted) +
+                        " char to be conerted......\n"
+                        "narrate: rendering the text failed: there is not enough space on the disk (0x80070070)\n"
+                        "old contents\nout.wav");
 }
 
 TEST_F(NarrateFaultTest, EndlessOrHugeInputIsRefusedNamingTheLimit)
