@@ -238,4 +238,30 @@ TEST_F(Settings, AFullDiskKeepsTheOldFileSaysWhyAndReadStillSpeaks)
     EXPECT_EQ(FakeVoice().rate, -4);
 }
 
+// Bytes that are no text in the code page, in every key, under UTF-8 and GBK: the
+// dialog starts and speaks, numbers keep their leading digits, and the next save
+// is a whole section again.
+TEST_F(Settings, BytesThatAreNoTextLoadSpeakAndSaveAWholeSection)
+{
+    const char* keys[] = {"InputFileChk=", "InputFileFile=", "InputText=", "Rate=", "Volume=", "Voice=", "Loop="};
+    for (const char* lang : {"en_US.UTF-8", "zh_CN.GBK"}) {
+        gui_test::Locale locale(lang);
+        WriteSettings("InputFileChk=\xFF\r\nInputFileFile=\xC3(\x80\r\nInputText=caf\xC3 \x80\x80 ok \xE4\xBD \xFF\xFE \x81 end\r\n"
+                      "Rate=\xFE" "3\r\nVolume=4\x80\r\nVoice=\x81\r\nLoop=1\xFF\r\n");
+        const std::size_t spoken = FakeVoice().spoken.size();
+        Run([](CVarnelDlg& dialog) {
+            EXPECT_EQ(ControlText(&dialog, IDC_RATE), "0");
+            EXPECT_EQ(ControlText(&dialog, IDC_VOLUME), "4");
+            EXPECT_EQ(ControlText(&dialog, IDC_LOOP), "1");
+            EXPECT_FALSE(ControlText(&dialog, IDC_INPUT_TEXT).IsEmpty());
+            afxtest::Click(&dialog, IDC_READ);
+        });
+        EXPECT_EQ(FakeVoice().spoken.size(), spoken + 1) << lang;
+        const std::string ini = SetIni();
+        EXPECT_EQ(ini.rfind("[Setting]\r\n", 0), 0u) << lang;
+        EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 8) << lang << "\n" << ini;
+        for (const char* key : keys) EXPECT_NE(ini.find(std::string("\n") + key), std::string::npos) << lang << key;
+    }
+}
+
 }  // namespace
