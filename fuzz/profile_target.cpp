@@ -1,6 +1,7 @@
 // The private-profile functions: any file content, any section, key and value.
 // Reads stay inside their buffers; a write that the file format can hold reads
-// back, and leaves the section's other keys as they were.
+// back, and leaves the section's other keys as they were; a section written
+// whole holds just what was written.
 #include "fuzz_target.h"
 #include "scratch_folder.h"
 
@@ -72,6 +73,21 @@ std::vector<std::string> Names(const char* section, const std::string& file, std
     return names;
 }
 
+// The lines GetPrivateProfileSectionA gives, cut to `room`.
+std::vector<std::string> SectionLines(const std::string& section, const std::string& file, std::size_t room)
+{
+    std::vector<char> buffer(room + 1, '\x7F');
+    DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(room), file.c_str());
+    FUZZ_CHECK(length < room && buffer[room] == '\x7F');
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < length;) {
+        std::size_t end = std::find(buffer.begin() + static_cast<long>(at), buffer.end(), '\0') - buffer.begin();
+        lines.emplace_back(buffer.data() + at, end - at);
+        at = end + 1;
+    }
+    return lines;
+}
+
 bool SameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -91,6 +107,7 @@ VARNEL_FUZZ_TARGET(FuzzProfile)
     for (std::size_t room : {1, 2, 7, 4096}) Read(section, key, setup.file, room);
     GetPrivateProfileIntA(section.c_str(), key.c_str(), 7, setup.file.c_str());
     for (std::size_t room : {1, 2, 9, 4096}) Names(nullptr, setup.file, room);
+    for (std::size_t room : {1, 2, 9, 4096}) SectionLines(section, setup.file, room);
 
     std::map<std::string, std::string> before;
     for (const std::string& name : Names(section.c_str(), setup.file, 1 << 16))
@@ -101,5 +118,11 @@ VARNEL_FUZZ_TARGET(FuzzProfile)
     FUZZ_CHECK(written);
     FUZZ_CHECK(Read(section, key, setup.file, value.size() + 2) == value);
     for (const auto& [name, old] : before) FUZZ_CHECK(Read(section, name, setup.file, 1 << 16) == old);
+
+    // The whole section replaced by that one line: it is all the section holds.
+    const std::string line = key + "=" + value;
+    FUZZ_CHECK(WritePrivateProfileSectionA(section.c_str(), (line + '\0').c_str(), setup.file.c_str()));
+    FUZZ_CHECK(SectionLines(section, setup.file, 1 << 16) == std::vector<std::string>{line});
+    FUZZ_CHECK(Read(section, key, setup.file, value.size() + 2) == value);
     return 0;
 }
