@@ -417,7 +417,7 @@ TEST_F(Export, AFullDiskKeepsTheOldScratchFileAndSaysWhy)
         Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "a new text"); }, (out_ / "f.wav").string());
     }
     ASSERT_EQ(Messages(boxes).size(), 1u);
-    const CString& text = Messages(boxes)[0].text;
+    const CString text = Messages(boxes)[0].text;
     EXPECT_NE(text.Find("input.txt\": There is not enough space on the disk (0x80070070), so"), -1)
         << text.GetString();
     EXPECT_EQ(Scratch(), "the text of the last export");
