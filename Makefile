@@ -37,3 +37,10 @@ package: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Fuzzing with clang's libFuzzer (fuzz/run.sh); not part of `make test`.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD   ?= build-fuzz
+.PHONY: fuzz
+fuzz: deps
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -3,11 +3,14 @@
 #include "text_memory.h"
 
 #include <crtio.h>
+#include <libloaderapi.h>
 #include <winbase.h>
 #include <winnls.h>
 
-#include <climits>
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -21,18 +24,40 @@ msvcrt::FILE* OpenText(const char* path)
     return msvcrt::fopen(path, "r");
 }
 
+// One line on standard error, named by the program as its other failure lines are:
+// "narrate: the text of ... ".
+[[gnu::format(printf, 1, 2)]] void ReportProblem(const char* format, ...)
+{
+    char module[4096];
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    const char* name = length > 0 && length < sizeof module ? module : "";
+    if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
+    std::fflush(stdout);  // keeps the two streams in order where they share a terminal
+    if (*name) std::fprintf(stderr, "%s: ", name);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
 bool IsDropped(int byte) { return byte == '.' || byte == ',' || byte == '$'; }
 
-// Appends every byte that passes the filter; false when memory ran out.
-bool ReadKeptBytes(msvcrt::FILE* file, std::string& kept)
+enum class Reading { Done, TooLong, NoMemory };
+
+// Appends every byte that passes the filter, up to the most that is kept.
+Reading ReadKeptBytes(msvcrt::FILE* file, std::string& kept)
 {
     for (int byte = msvcrt::fgetc(file); byte != EOF; byte = msvcrt::fgetc(file)) {
         if (IsDropped(byte)) continue;
-        if (kept.size() == kept.capacity() && !textload::Memory().reserveKept(kept, kept.size() * 2 + 4096))
-            return false;
+        if (kept.size() == kLargestKeptText) return Reading::TooLong;
+        if (kept.size() == kept.capacity()) {
+            const std::size_t grown = std::min(kept.size() * 2 + 4096, kLargestKeptText);
+            if (!textload::Memory().reserveKept(kept, grown)) return Reading::NoMemory;
+        }
         kept.push_back(static_cast<char>(byte));
     }
-    return true;
+    return Reading::Done;
 }
 
 // The kept text as UTF-16 in a new buffer of n + 1 units; nullptr when memory ran out.
@@ -57,10 +82,15 @@ BOOL LoadTextFile(const char* path, WCHAR** out)
         return FALSE;
     }
     std::string kept;
-    const bool fits = ReadKeptBytes(file, kept) && kept.size() < INT_MAX;
+    const Reading reading = ReadKeptBytes(file, kept);
     msvcrt::fclose(file);
-    if (!fits) {
-        std::fprintf(stderr, "The text of %s does not fit in memory.\n", path);
+    if (reading == Reading::TooLong) {
+        ReportProblem("the text of %s is longer than %zu MiB, the most that is read; nothing was converted", path,
+                      kLargestKeptText >> 20);
+        return FALSE;
+    }
+    if (reading == Reading::NoMemory) {
+        ReportProblem("the text of %s does not fit in memory", path);
         return FALSE;
     }
     std::printf("%d char to be conerted......", static_cast<int>(kept.size()));
@@ -68,7 +98,7 @@ BOOL LoadTextFile(const char* path, WCHAR** out)
     if (kept.empty()) return TRUE;
     WCHAR* text = ConvertKept(kept);
     if (!text) {
-        std::fprintf(stderr, "Not enough memory for the %zu characters of %s.\n", kept.size(), path);
+        ReportProblem("not enough memory for the %zu characters of %s", kept.size(), path);
         return FALSE;
     }
     if (out) *out = text;

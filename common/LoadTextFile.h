@@ -3,11 +3,20 @@
 
 #include <windef.h>
 
+#include <cstddef>
+
 // Reads the text file at `path` (ANSI, text mode), drops every full stop, comma and
 // dollar sign, prints "%d char to be conerted......" with the number of bytes kept,
 // and, when at least one byte was kept, stores a new WCHAR[n + 1] buffer holding
 // the text converted from the ANSI code page (the caller deletes it with delete[]).
 // Returns FALSE when the file cannot be opened (after "Open file %s failed!\n") or
-// its text does not fit in memory (after a line on standard error); *out is then
+// its text does not fit in memory (after a line on standard error that starts
+// with the program's name); *out is then
 // untouched. TRUE otherwise, also when nothing was kept (*out untouched).
+// More kept bytes than kLargestKeptText also give FALSE, after a line on
+// standard error that names the limit: no real text comes near it, and endless
+// input (/dev/zero, a pipe that never ends) stops there long before memory
+// runs short.
 BOOL LoadTextFile(const char* path, WCHAR** out);
+
+inline constexpr std::size_t kLargestKeptText = std::size_t{64} << 20;

@@ -1,5 +1,8 @@
 #include "failure_line.h"
 
+#include <failure_words.h>
+
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 
@@ -17,6 +20,14 @@ void ReportFailure(const char* format, ...)
     std::fputc('\n', stderr);
 }
 
-HresultText::HresultText(HRESULT hr) { std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr)); }
+std::string InWords(HRESULT hr)
+{
+    std::string words = FailureInWords(hr);
+    // Lower case mid-sentence, unless the word is an abbreviation ("COM", "RPC").
+    if (words.size() > 1 && std::isupper(static_cast<unsigned char>(words[0])) &&
+        !std::isupper(static_cast<unsigned char>(words[1])))
+        words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
+    return words;
+}
 
 }  // namespace narrate

@@ -4,14 +4,14 @@
 
 #include <winerror.h>
 
+#include <string>
+
 namespace narrate {
 
 [[gnu::format(printf, 1, 2)]] void ReportFailure(const char* format, ...);
 
-// An HRESULT as the SDK prints it: 0x80004005.
-struct HresultText {
-    explicit HresultText(HRESULT hr);
-    char text[11];
-};
+// An HRESULT in the system's words, then its code, to follow a colon in a
+// failure line: "there is not enough space on the disk (0x80070070)".
+std::string InWords(HRESULT hr);
 
 }  // namespace narrate

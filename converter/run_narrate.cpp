@@ -27,7 +27,7 @@ bool RenderWithVoiceNumber(ISpVoice* voice, const RunSettings& settings, const W
     });
     if (walk.matched) return rendered;
     if (FAILED(walk.result))
-        ReportFailure("the installed voices could not be listed (%s)", HresultText(walk.result).text);
+        ReportFailure("the installed voices could not be listed: %s", InWords(walk.result).c_str());
     else
         ReportFailure("there is no voice number %d: %u voices are installed", settings.voiceNumber,
                       static_cast<unsigned>(walk.count));
@@ -50,12 +50,12 @@ int RunNarrate(int argc, char** argv)
 
     ComApartment com;
     if (FAILED(com.result())) {
-        ReportFailure("COM could not be initialised (%s)", HresultText(com.result()).text);
+        ReportFailure("COM could not be initialised: %s", InWords(com.result()).c_str());
         return kExitFailed;
     }
     CComPtr<ISpVoice> voice;
     if (HRESULT hr = voice.CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_ALL); FAILED(hr)) {
-        ReportFailure("the speech engine's voice object could not be created (%s)", HresultText(hr).text);
+        ReportFailure("the speech engine's voice object could not be created: %s", InWords(hr).c_str());
         return kExitFailed;
     }
     return RenderWithVoiceNumber(voice, settings, text.get()) ? kExitRendered : kExitFailed;

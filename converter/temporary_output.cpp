@@ -1,6 +1,7 @@
 #include "temporary_output.h"
 
 #include "interrupt_cleanup.h"
+#include "leftover_sweep.h"
 
 #include <winbase.h>
 
@@ -27,8 +28,12 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-TemporaryOutput::TemporaryOutput(std::string target) : target_(std::move(target)), path_(FreeNameIn(FolderOf(target_)))
+// What killed runs left in the folder goes first, so their names are free again.
+TemporaryOutput::TemporaryOutput(std::string target) : target_(std::move(target))
 {
+    const std::string folder = FolderOf(target_);
+    RemoveLeftovers(folder);
+    path_ = FreeNameIn(folder);
 }
 
 TemporaryOutput::~TemporaryOutput() { Discard(); }

@@ -1,6 +1,6 @@
 // The file a WAV is rendered into before it replaces the output: a fresh name in
 // the output's folder, removed again unless the finished file was moved over the
-// output.
+// output. Making one first removes what killed runs left there (leftover_sweep.h).
 #pragma once
 
 #include <functional>

@@ -17,11 +17,11 @@ HRESULT SelectVoice(ISpVoice* voice, ISpObjectToken* token, HRESULT walkResult, 
 {
     if (FAILED(walkResult) || !token) {
         HRESULT failure = FAILED(walkResult) ? walkResult : E_FAIL;
-        ReportFailure("voice %d could not be fetched (%s)", voiceNumber, HresultText(failure).text);
+        ReportFailure("voice %d could not be fetched: %s", voiceNumber, InWords(failure).c_str());
         return failure;
     }
     HRESULT hr = voice->SetVoice(token);
-    if (FAILED(hr)) ReportFailure("voice %d could not be selected (%s)", voiceNumber, HresultText(hr).text);
+    if (FAILED(hr)) ReportFailure("voice %d could not be selected: %s", voiceNumber, InWords(hr).c_str());
     return hr;
 }
 
@@ -29,11 +29,11 @@ HRESULT SelectVoice(ISpVoice* voice, ISpObjectToken* token, HRESULT walkResult, 
 void ApplyRateAndVolume(ISpVoice* voice, const RunSettings& settings)
 {
     if (HRESULT hr = voice->SetRate(settings.rate); FAILED(hr))
-        ReportFailure("rate %d was refused (%s); the voice keeps its rate", static_cast<int>(settings.rate),
-                      HresultText(hr).text);
+        ReportFailure("rate %d was refused: %s; the voice keeps its rate", static_cast<int>(settings.rate),
+                      InWords(hr).c_str());
     USHORT volume = EngineVolume(settings.volume);
     if (HRESULT hr = voice->SetVolume(volume); FAILED(hr))
-        ReportFailure("volume %u was refused (%s); the voice keeps its volume", unsigned{volume}, HresultText(hr).text);
+        ReportFailure("volume %u was refused: %s; the voice keeps its volume", unsigned{volume}, InWords(hr).c_str());
 }
 
 // The format of the voice's current output, which the file takes.
@@ -41,11 +41,11 @@ HRESULT CurrentOutputFormat(ISpVoice* voice, CComPtr<ISpStreamFormat>& previous,
 {
     HRESULT hr = voice->GetOutputStream(&previous);
     if (hr != S_OK || !previous) {
-        ReportFailure("the voice has no output stream (%s)", HresultText(hr).text);
+        ReportFailure("the voice has no output stream: %s", InWords(hr).c_str());
         return E_FAIL;
     }
     hr = format.AssignFormat(previous);
-    if (FAILED(hr)) ReportFailure("the output's format could not be read (%s)", HresultText(hr).text);
+    if (FAILED(hr)) ReportFailure("the output's format could not be read: %s", InWords(hr).c_str());
     return hr;
 }
 
@@ -64,7 +64,7 @@ HRESULT BindTemporary(const char* target, TemporaryOutput& temporary, const CSpS
     });
     if (!created) ReportFailure("interrupted before the WAV file was created");
     else if (FAILED(hr))
-        ReportFailure("cannot create the WAV file %s as %s (%s)", target, temporary.path().c_str(), HresultText(hr).text);
+        ReportFailure("cannot create the WAV file %s as %s: %s", target, temporary.path().c_str(), InWords(hr).c_str());
     return hr;
 }
 
@@ -84,16 +84,16 @@ HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* wav, const WCHAR* text, const 
 {
     HRESULT hr = voice->SetOutput(wav, TRUE);
     if (FAILED(hr)) {
-        ReportFailure("the voice's output could not be set to the WAV file (%s)", HresultText(hr).text);
+        ReportFailure("the voice's output could not be set to the WAV file: %s", InWords(hr).c_str());
         return hr;
     }
     hr = voice->Speak(text, SPF_ASYNC | SPF_IS_NOT_XML, nullptr);
     if (FAILED(hr)) {
-        ReportFailure("the text could not be queued for speaking (%s)", HresultText(hr).text);
+        ReportFailure("the text could not be queued for speaking: %s", InWords(hr).c_str());
         return hr;
     }
     hr = WaitShowingProgress(voice, wav, text, format);
-    if (hr != S_OK) ReportFailure("rendering the text failed (%s)", HresultText(FAILED(hr) ? hr : E_FAIL).text);
+    if (hr != S_OK) ReportFailure("rendering the text failed: %s", InWords(FAILED(hr) ? hr : E_FAIL).c_str());
     return hr == S_OK ? S_OK : E_FAIL;
 }
 
@@ -112,17 +112,17 @@ bool RenderToFile(ISpVoice* voice, const RunSettings& settings, const WCHAR* tex
         // Closing finishes the file and tells whether its last bytes reached the disk.
         HRESULT closed = wav->Close();
         if (FAILED(closed) && SUCCEEDED(hr)) {
-            ReportFailure("the WAV file could not be finished (%s)", HresultText(closed).text);
+            ReportFailure("the WAV file could not be finished: %s", InWords(closed).c_str());
             hr = closed;
         }
         wav.Release();
     }
     if (HRESULT restored = voice->SetOutput(previous, FALSE); FAILED(restored))
-        ReportFailure("the voice's previous output could not be set again (%s)", HresultText(restored).text);
+        ReportFailure("the voice's previous output could not be set again: %s", InWords(restored).c_str());
     if (FAILED(hr)) return false;
     if (!temporary.Commit()) {
-        ReportFailure("cannot replace %s with the new WAV file (error %u)", settings.outputPath,
-                      static_cast<unsigned>(GetLastError()));
+        ReportFailure("cannot replace %s with the new WAV file: %s", settings.outputPath,
+                      InWords(HRESULT_FROM_WIN32(GetLastError())).c_str());
         return false;
     }
     return true;

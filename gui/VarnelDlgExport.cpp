@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <LoadTextFile.h>
+#include <failure_words.h>
 
 #include "CommandLines.h"
 #include "ConverterWindowSearch.h"
@@ -93,8 +94,9 @@ void CVarnelDlg::OnExportWav()
 
     CString scratchPath = currentDirectory + "/input.txt";
     if (currentDirectory.IsEmpty() || !WriteTextFile(text, scratchPath)) {
-        MessageBox("The text could not be written to \"" + scratchPath + "\", so no WAV file was made.", nullptr,
-                   MB_OK | MB_ICONEXCLAMATION);
+        CString reason = currentDirectory.IsEmpty() ? "" : (": " + Win32FailureInWords(GetLastError())).c_str();
+        MessageBox("The text could not be written to \"" + scratchPath + "\"" + reason + ", so no WAV file was made.",
+                   nullptr, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
 

@@ -2,6 +2,11 @@
 // program's config folder when the menu started it).
 #include "VarnelDlg.h"
 
+#include <failure_words.h>
+
+#include <string>
+
+#include "SettingsSection.h"
 #include "SettingsText.h"
 #include "WorkingFolder.h"
 #include "res/resource.h"
@@ -16,30 +21,28 @@ int ReadInt(const char* key, int defaultValue)
     return static_cast<int>(GetPrivateProfileIntA(kSection, key, defaultValue, SettingsFilePath()));
 }
 
-void WriteInt(const char* key, int value)
-{
-    CString text;
-    text.Format("%d", value);
-    WritePrivateProfileStringA(kSection, key, text, SettingsFilePath());
-}
+std::string Decimal(int value) { return std::to_string(value); }
 
-void WriteText(const char* key, const CString& value)
-{
-    WritePrivateProfileStringA(kSection, key, SettingsTextValue(value), SettingsFilePath());
-}
+std::string Text(const CString& value) { return SettingsTextValue(value).GetString(); }
 
 }  // namespace
 
+// All seven keys go into the file in one write, so a reader (or another Varnel
+// saving at the same moment) never meets a file with only some of them new.
 void CVarnelDlg::SaveSettings()
 {
     UpdateData(TRUE);
-    WriteInt("InputFileChk", m_useInputFile);
-    WriteText("InputFileFile", m_inputFilePath);
-    WriteText("InputText", m_inputText);
-    WriteInt("Rate", m_rate);
-    WriteInt("Volume", m_volume);
-    WriteInt("Voice", m_voiceCombo.GetCurSel());
-    WriteInt("Loop", m_loopCount);
+    const SettingsValues values = {
+        {"InputFileChk", Decimal(m_useInputFile)}, {"InputFileFile", Text(m_inputFilePath)},
+        {"InputText", Text(m_inputText)},          {"Rate", Decimal(m_rate)},
+        {"Volume", Decimal(m_volume)},             {"Voice", Decimal(m_voiceCombo.GetCurSel())},
+        {"Loop", Decimal(m_loopCount)}};
+    if (!SaveSettingsSection(kSection, values, SettingsFilePath())) {
+        CString message = "The settings could not be saved to \"set.ini\": ";
+        message += Win32FailureInWords(GetLastError()).c_str();
+        message += ". The file keeps the settings it had.";
+        MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    }
     UpdateData(FALSE);
 }
 

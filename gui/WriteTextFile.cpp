@@ -1,13 +1,19 @@
 #include "WriteTextFile.h"
 
 #include <crtio.h>
+#include <windows.h>
 
 bool WriteTextFile(const CString& text, const char* path)
 {
-    msvcrt::FILE* file = msvcrt::fopen(path, "w");
+    const CString temporary = CString(path) + ".tmp";
+    msvcrt::FILE* file = msvcrt::fopen(temporary, "w");
     if (!file) return false;
     std::size_t length = static_cast<std::size_t>(text.GetLength());
     bool written = msvcrt::fwrite(text.GetString(), 1, length, file) == length;
     bool closed = msvcrt::fclose(file) == 0;
-    return written && closed;
+    if (written && closed && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) return true;
+    DWORD error = GetLastError();
+    DeleteFileA(temporary);
+    SetLastError(error);
+    return false;
 }

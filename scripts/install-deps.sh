@@ -10,7 +10,7 @@ packages=(
   libpulse-dev pulseaudio pulseaudio-utils
   qt6-base-dev fonts-wqy-microhei
   sox time hyperfine xdg-utils dbus xvfb libx11-dev libxtst-dev
-  zlib1g-dev clang desktop-file-utils appstream man-db lintian
+  zlib1g-dev clang libclang-rt-14-dev desktop-file-utils appstream man-db lintian
 )
 
 missing=()

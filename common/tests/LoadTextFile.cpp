@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -150,6 +151,42 @@ TEST_F(LoadTextFileTest, GbkLocaleKeepsFullWidthPunctuation)
     EXPECT_EQ(loaded.out, "13 char to be conerted......");
     ASSERT_NE(loaded.raw, nullptr);
     EXPECT_EQ(std::u16string(loaded.raw), u"\u4F60\u597D\uFF0C\u4E16\u754C\u3002\n");
+}
+
+std::size_t largestReserve = 0;
+
+bool RecordingReserve(std::string& kept, std::size_t capacity)
+{
+    largestReserve = std::max(largestReserve, capacity);
+    kept.reserve(capacity);
+    return true;
+}
+
+// Endless input stops at the limit: never more memory than the limit is asked for
+// the kept text, and a text just at the limit still loads.
+TEST_F(LoadTextFileTest, KeptTextHasALimitThatTheMessageNames)
+{
+    textload::MemoryCalls recording = textload::Memory();
+    recording.reserveKept = &RecordingReserve;
+    textload::ScopedMemoryOverride override(recording);
+    largestReserve = 0;
+
+    std::string atLimit = Write(std::string(kLargestKeptText, 'a') + "...,,$$", "limit.txt");
+    Loaded loaded = Load(atLimit);
+    EXPECT_EQ(loaded.result, TRUE);
+    EXPECT_EQ(loaded.out, std::to_string(kLargestKeptText) + " char to be conerted......");
+    ASSERT_NE(loaded.raw, nullptr);
+    EXPECT_EQ(std::char_traits<WCHAR>::length(loaded.raw), kLargestKeptText);
+    loaded = Loaded{};
+
+    std::string pastLimit = Write(std::string(kLargestKeptText + 1, 'a'), "past.txt");
+    loaded = Load(pastLimit);
+    EXPECT_EQ(loaded.result, FALSE);
+    EXPECT_EQ(loaded.raw, nullptr);
+    EXPECT_EQ(loaded.out, "");
+    EXPECT_EQ(loaded.err, "common_tests: the text of " + pastLimit +
+                              " is longer than 64 MiB, the most that is read; nothing was converted\n");
+    EXPECT_LE(largestReserve, kLargestKeptText);
 }
 
 TEST_F(LoadTextFileTest, ResultBufferOutOfMemoryFailsCleanly)

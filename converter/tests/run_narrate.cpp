@@ -208,6 +208,7 @@ TEST_F(RunNarrateFailingDiskTest, DiskFullWhileRendering)
     writesLeft = 1;  // the header goes in, the samples do not
     RunResult run = RunWithCalls(calls);
     ExpectOldOutputAndNoTemporary(run);
+    EXPECT_EQ(run.err, "narrate: rendering the text failed: there is not enough space on the disk (0x80070070)\n");
 }
 
 TEST_F(RunNarrateFailingDiskTest, DiskFullWhileALongTextIsRenderedInPieces)
@@ -230,6 +231,7 @@ TEST_F(RunNarrateFailingDiskTest, DiskFullAtTheHeader)
     RunResult run = RunWithCalls(calls);
     ExpectOldOutputAndNoTemporary(run);
     EXPECT_NE(run.err.find("cannot create the WAV file"), std::string::npos);
+    EXPECT_NE(run.err.find(": there is not enough space on the disk (0x80070070)\n"), std::string::npos) << run.err;
 }
 
 TEST_F(RunNarrateFailingDiskTest, RenameFails)
@@ -239,6 +241,8 @@ TEST_F(RunNarrateFailingDiskTest, RenameFails)
     RunResult run = RunWithCalls(calls);
     ExpectOldOutputAndNoTemporary(run);
     EXPECT_NE(run.err.find("cannot replace"), std::string::npos);
+    EXPECT_NE(run.err.find(": the request could not be performed because of an I/O device error (0x8007045D)"),
+              std::string::npos) << run.err;
 }
 
 }  // namespace

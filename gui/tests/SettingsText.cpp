@@ -2,38 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <codepage.h>
 #include <scratch_dir.h>
 
 #include "gui_fixture.h"
 
 namespace {
 
-class Locale {
-public:
-    explicit Locale(const char* lang)
-    {
-        const char* old = std::getenv("LANG");
-        old_ = old ? old : "";
-        had_ = old != nullptr;
-        lcAll_ = std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "";
-        unsetenv("LC_ALL");
-        unsetenv("LC_CTYPE");
-        setenv("LANG", lang, 1);
-        win32::nls::RereadAnsiCodePage();
-    }
-    ~Locale()
-    {
-        if (had_) setenv("LANG", old_.c_str(), 1);
-        else unsetenv("LANG");
-        if (!lcAll_.empty()) setenv("LC_ALL", lcAll_.c_str(), 1);
-        win32::nls::RereadAnsiCodePage();
-    }
-
-private:
-    std::string old_, lcAll_;
-    bool had_;
-};
+using gui_test::Locale;
 
 TEST(SettingsTextValue, LineBreaksBecomeOneBlankEachInQuotes)
 {

@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
+
+#include <syscalls.h>
 
 #include "SystemCalls.h"
 #include "VarnelApp.h"
@@ -405,6 +408,28 @@ TEST_F(Export, AScratchFileThatCannotBeWrittenStopsTheExport)
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nowhere"); }, (out_ / "w.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("input.txt"), -1);
+    EXPECT_TRUE(recorder_.commandLines.empty());
+}
+
+TEST_F(Export, AFullDiskKeepsTheOldScratchFileAndSaysWhy)
+{
+    WriteFile(env_.cwd() / "input.txt", "the text of the last export");
+    afxtest::MessageBoxHook boxes;
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.write = [](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    {
+        win32::sys::ScopedOverride full(calls);
+        Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "a new text"); }, (out_ / "f.wav").string());
+    }
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    const CString text = Messages(boxes)[0].text;
+    EXPECT_NE(text.Find("input.txt\": There is not enough space on the disk (0x80070070), so"), -1)
+        << text.GetString();
+    EXPECT_EQ(Scratch(), "the text of the last export");
+    EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt.tmp"));
     EXPECT_TRUE(recorder_.commandLines.empty());
 }
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <syscalls.h>
 
 #include "gui_fixture.h"
 #include "res/resource.h"
@@ -18,6 +21,13 @@ namespace {
 class Settings : public gui_test::DialogTest {
 protected:
     std::string SetIni() { return gui_test::ReadFile(env_.cwd() / "set.ini"); }
+    std::vector<std::string> FileNames()
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(env_.cwd()))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
 };
 
 TEST_F(Settings, MissingKeysGiveTheStartUpState)
@@ -176,6 +186,82 @@ TEST_F(Settings, NothingButReadWritesTheFile)
         afxtest::Click(&dialog, IDCANCEL);
     });
     EXPECT_FALSE(std::filesystem::exists(env_.cwd() / "set.ini"));
+}
+
+// A save keeps the lines it does not own and changes the file in one write.
+TEST_F(Settings, ReadKeepsOtherLinesAndWritesTheFileOnce)
+{
+    gui_test::WriteFile(env_.cwd() / "set.ini",
+              "; my settings\r\n[Setting]\r\nloop=4\r\nMine=kept\r\n; about the rate\r\nRate=1\r\n\r\n[Other]\r\nA=1\r\n");
+    static int writes;
+    writes = 0;
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_RATE, "-2");
+        win32::sys::Table calls = win32::sys::RealCalls();
+        calls.rename = [](const char* from, const char* to) {
+            ++writes;
+            return win32::sys::RealCalls().rename(from, to);
+        };
+        win32::sys::ScopedOverride counted(calls);
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(SetIni(),
+              "; my settings\r\n[Setting]\r\nloop=4\r\nMine=kept\r\n; about the rate\r\nRate=-2\r\nInputFileChk=0\r\n"
+              "InputFileFile=\"\"\r\nInputText=\"Please Input Text to be Read by TTS.\"\r\nVolume=100\r\nVoice=0\r\n"
+              "\r\n[Other]\r\nA=1\r\n");
+}
+
+TEST_F(Settings, AFullDiskKeepsTheOldFileSaysWhyAndReadStillSpeaks)
+{
+    WriteSettings("Rate=3\r\nLoop=1\r\n");
+    const std::string old = SetIni();
+    afxtest::MessageBoxHook boxes;
+    Run([](CVarnelDlg& dialog) {
+        afxtest::Type(&dialog, IDC_RATE, "-4");
+        afxtest::Type(&dialog, IDC_INPUT_TEXT, "still spoken");
+        win32::sys::Table calls = win32::sys::RealCalls();
+        calls.write = [](int, const void*, size_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        win32::sys::ScopedOverride full(calls);
+        afxtest::Click(&dialog, IDC_READ);
+    });
+    EXPECT_EQ(SetIni(), old);
+    EXPECT_EQ(FileNames(), std::vector<std::string>{"set.ini"}) << "no temporary file left";
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    const CString& text = boxes.Calls()[0].text;
+    EXPECT_NE(text.Find("set.ini"), -1) << text.GetString();
+    EXPECT_NE(text.Find("not enough space on the disk (0x80070070)"), -1) << text.GetString();
+    ASSERT_EQ(FakeVoice().spoken.size(), 1u);
+    EXPECT_EQ(FakeVoice().rate, -4);
+}
+
+// Bytes that are no text in the code page, in every key, under UTF-8 and GBK: the
+// dialog starts and speaks, numbers keep their leading digits, and the next save
+// is a whole section again.
+TEST_F(Settings, BytesThatAreNoTextLoadSpeakAndSaveAWholeSection)
+{
+    const char* keys[] = {"InputFileChk=", "InputFileFile=", "InputText=", "Rate=", "Volume=", "Voice=", "Loop="};
+    for (const char* lang : {"en_US.UTF-8", "zh_CN.GBK"}) {
+        gui_test::Locale locale(lang);
+        WriteSettings("InputFileChk=\xFF\r\nInputFileFile=\xC3(\x80\r\nInputText=caf\xC3 \x80\x80 ok \xE4\xBD \xFF\xFE \x81 end\r\n"
+                      "Rate=\xFE" "3\r\nVolume=4\x80\r\nVoice=\x81\r\nLoop=1\xFF\r\n");
+        const std::size_t spoken = FakeVoice().spoken.size();
+        Run([](CVarnelDlg& dialog) {
+            EXPECT_EQ(ControlText(&dialog, IDC_RATE), "0");
+            EXPECT_EQ(ControlText(&dialog, IDC_VOLUME), "4");
+            EXPECT_EQ(ControlText(&dialog, IDC_LOOP), "1");
+            EXPECT_FALSE(ControlText(&dialog, IDC_INPUT_TEXT).IsEmpty());
+            afxtest::Click(&dialog, IDC_READ);
+        });
+        EXPECT_EQ(FakeVoice().spoken.size(), spoken + 1) << lang;
+        const std::string ini = SetIni();
+        EXPECT_EQ(ini.rfind("[Setting]\r\n", 0), 0u) << lang;
+        EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 8) << lang << "\n" << ini;
+        for (const char* key : keys) EXPECT_NE(ini.find(std::string("\n") + key), std::string::npos) << lang << key;
+    }
 }
 
 }  // namespace

@@ -12,18 +12,20 @@ constexpr UINT kLargestByteLength = 0x7FFFFFF0u;
 char* BlockOf(BSTR bstr) { return reinterpret_cast<char*>(bstr) - sizeof(Prefix); }
 
 // A BSTR of `bytes` bytes copied from data (zeroed when data is null), followed by
-// a zero unit.
+// zeros up to and including a whole zero unit: with an odd count the last unit is
+// half text, and whoever reads units up to a zero one must still find it.
 BSTR AllocateBytes(const void* data, UINT bytes)
 {
     if (bytes > kLargestByteLength) return nullptr;
-    auto* block = static_cast<char*>(CoTaskMemAlloc(sizeof(Prefix) + bytes + sizeof(OLECHAR)));
+    const UINT zeros = (bytes & 1) + static_cast<UINT>(sizeof(OLECHAR));
+    auto* block = static_cast<char*>(CoTaskMemAlloc(sizeof(Prefix) + bytes + zeros));
     if (!block) return nullptr;
     Prefix length = bytes;
     std::memcpy(block, &length, sizeof length);
     char* text = block + sizeof(Prefix);
     if (data) std::memcpy(text, data, bytes);
     else std::memset(text, 0, bytes);
-    std::memset(text + bytes, 0, sizeof(OLECHAR));
+    std::memset(text + bytes, 0, zeros);
     return reinterpret_cast<BSTR>(text);
 }
 

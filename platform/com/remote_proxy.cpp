@@ -246,9 +246,9 @@ HRESULT RemoteProxy::Invoke(DISPID dispId, REFIID riid, LCID lcid, WORD flags, D
     std::vector<VARIANT> written(reply.byRef.size());
     bool fits = SUCCEEDED(hr) && (result || returned.vt == VT_EMPTY);
     for (std::size_t i = 0; i < reply.byRef.size(); ++i) {
-        // Named members, not a structured binding: clang 14 cannot capture one.
-        const auto index = reply.byRef[i].index;
-        const auto& value = reply.byRef[i].value;
+        // Plain names: clang 14 cannot capture a structured binding in a lambda.
+        const std::uint32_t index = reply.byRef[i].index;
+        const wire::Value& value = reply.byRef[i].value;
         fits = SUCCEEDED(wire::ValueToVariant(value, written[i], ProxyFrom(*connection_))) && fits
             && index < params->cArgs && params->rgvarg[index].vt == value.vt
             && std::count_if(reply.byRef.begin(), reply.byRef.end(), [&](const auto& b) { return b.index == index; }) == 1;

@@ -7,12 +7,9 @@
 #include <unknwn.h>
 
 struct IEngineAudioDevice : IUnknown {
-    // Starts connecting in the background when a server seems to run, so it is ready
-    // when speech starts (a sink that sees no stream may take its time to start
-    // playing one); S_FALSE when it does not try.
-    STDMETHOD(Prepare)() = 0;
     // Connects to the sound server if not connected; SPERR_NO_DRIVER when none answers
-    // within a bounded time.
+    // within a bounded time. Nothing else connects: a voice that only writes files
+    // never contacts the server.
     STDMETHOD(Open)() = 0;
     // Drops what is buffered and not yet heard (a purge).
     STDMETHOD(Discard)() = 0;

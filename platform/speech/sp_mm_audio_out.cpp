@@ -5,7 +5,6 @@
 #include <syscalls.h>
 
 #include <condition_variable>
-#include <cstdlib>
 #include <string>
 #include <memory>
 #include <thread>
@@ -93,41 +92,12 @@ SpMMAudioOut::~SpMMAudioOut()
     CloseLocked();
 }
 
-// Connecting early is only worth it where a server runs; elsewhere an attempt could
-// make libpulse start a sound server for a program that may never play anything.
-bool SpMMAudioOut::ServerLikelyRunning()
-{
-    const char* server = std::getenv("PULSE_SERVER");
-    if (server && *server) return true;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (!runtime || !*runtime) return false;
-    struct stat info {};
-    return win32::sys::Stat((std::string(runtime) + "/pulse/native").c_str(), &info) == 0;
-}
-
-HRESULT SpMMAudioOut::Prepare()
-{
-    if (!ServerLikelyRunning()) return S_FALSE;
-    std::lock_guard lock(mutex_);
-    if (!stream_ && !attempt_) {
-        attempt_ = StartAttempt();
-        attemptIsEarly_ = true;
-    }
-    return S_OK;
-}
-
 HRESULT SpMMAudioOut::OpenLocked()
 {
     if (stream_) return S_OK;
-    if (attempt_ && attemptIsEarly_) {
-        // A server that was missing when the voice was made may be there now.
-        std::lock_guard lock(attempt_->mutex);
-        if (attempt_->finished && !attempt_->stream) attempt_.reset();
-    }
     if (!attempt_) attempt_ = StartAttempt();
     stream_ = Await(*attempt_);
     attempt_.reset();
-    attemptIsEarly_ = false;
     return stream_ ? S_OK : SPERR_NO_DRIVER;
 }
 

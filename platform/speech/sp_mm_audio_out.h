@@ -22,14 +22,12 @@ public:
 
     STDMETHOD(Write)(const void* data, ULONG bytes, ULONG* written) override;
     STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) override;
-    STDMETHOD(Prepare)() override;
     STDMETHOD(Open)() override;
     STDMETHOD(Discard)() override;
     STDMETHOD(WaitUntilPlayed)(CancelToken* cancel) override;
 
 private:
     ~SpMMAudioOut() override;
-    static bool ServerLikelyRunning();
     struct Attempt;
     static std::shared_ptr<Attempt> StartAttempt();
     static pa_simple* Await(Attempt& attempt);
@@ -39,7 +37,6 @@ private:
     std::mutex mutex_;
     pa_simple* stream_ = nullptr;
     std::shared_ptr<Attempt> attempt_;  // a connection being made
-    bool attemptIsEarly_ = false;       // made by Prepare, before anyone asked to play
 };
 
 }  // namespace speech

@@ -32,7 +32,6 @@ SpVoice::SpVoice()
     output_ = defaultOutput_;
     format_ = NativeFormat();
     if (output_) output_.QueryInterface(&device_);
-    if (device_) device_->Prepare();
 }
 
 HRESULT SpVoice::SetOutput(IUnknown* output, BOOL)

@@ -6,6 +6,9 @@
 #include "voice_filter.h"
 #include "wide_text.h"
 
+#include <winbase.h>
+
+#include <cstdio>
 #include <string>
 
 namespace speech {
@@ -34,14 +37,18 @@ HRESULT TextArgument(const dispatch::Arguments& args, UINT index, std::u16string
     return S_OK;
 }
 
+// The failure in the system's words and as a number, for the caller's message box:
+// "No audio server answered, so nothing can be heard (0x80045009)."
 std::u16string DescribeFailure(HRESULT hr)
 {
-    if (hr == SPERR_NO_DRIVER) return u"No audio server answered: the voice cannot be heard.";
-    if (hr == SPERR_AUDIO_STOPPED) return u"The audio server stopped playing.";
-    if (hr == SPERR_ENGINE_FAILED) return u"The speech synthesizer is not available.";
+    char words[512];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  static_cast<DWORD>(hr), 0, words, sizeof words, nullptr);
+    std::string text = length ? std::string(words, length) : "Speaking failed";
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) text.pop_back();
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-    return u"Speaking failed (" + Utf8ToUtf16(code) + u").";
+    return Utf8ToUtf16(text + " (" + code + ").");
 }
 
 }  // namespace

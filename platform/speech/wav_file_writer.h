@@ -1,5 +1,9 @@
 // A RIFF/WAVE PCM file written through the platform's file-call table: a 44-byte
-// header whose sizes are patched when the file is finished.
+// header whose sizes are patched when the file is finished. Sample data that
+// passes what a RIFF header can count (4 GiB) makes the file RF64 (EBU Tech 3306):
+// the data moves 36 bytes on to make room for a ds64 chunk after the WAVE id,
+// which holds the 64-bit sizes; "RF64" replaces "RIFF" and the 32-bit sizes
+// read 0xFFFFFFFF. A file that never passes the limit is the plain RIFF file.
 #pragma once
 
 #include <mmreg.h>
@@ -14,7 +18,11 @@ namespace speech {
 
 class WavFileWriter {
 public:
-    WavFileWriter() = default;
+    // The most sample bytes a RIFF header can count (with its pad byte).
+    static constexpr std::uint64_t kLargestRiffData = 0xFFFFFFFFull - 36 - 1;
+
+    // `largestRiffData`: where the file turns RF64 (tests make it small).
+    explicit WavFileWriter(std::uint64_t largestRiffData = kLargestRiffData) : largestRiffData_(largestRiffData) {}
     ~WavFileWriter() { Finish(); }
     WavFileWriter(const WavFileWriter&) = delete;
     WavFileWriter& operator=(const WavFileWriter&) = delete;
@@ -33,14 +41,18 @@ public:
 private:
     HRESULT Flush();
     HRESULT WriteHeader();
+    HRESULT BecomeRf64();
     HRESULT Fail(HRESULT hr);
+    std::size_t HeaderBytes() const;
 
+    const std::uint64_t largestRiffData_;
     win32::sys::UniqueFd fd_;
     WAVEFORMATEX format_{};
     std::vector<std::uint8_t> buffer_;
     std::uint64_t dataBytes_ = 0;
     HRESULT error_ = S_OK;
     bool finished_ = true;
+    bool rf64_ = false;
 };
 
 // The HRESULT for a failed file call's errno (ENOSPC: disk full).

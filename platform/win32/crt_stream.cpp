@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include <errno_map.h>
 #include <syscalls.h>
 
 namespace msvcrt {
@@ -47,7 +48,10 @@ FILE* FILE::Open(const char* path, const char* mode)
         return nullptr;
     }
     int fd = win32::sys::Open(path, parsed->flags, 0666);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        win32::SetLastErrorFromErrno(errno, path);  // as the runtime's CreateFile leaves it
+        return nullptr;
+    }
     return new FILE(fd, parsed->writing, parsed->text);
 }
 
@@ -119,6 +123,7 @@ bool FILE::Write(const char* data, std::size_t bytes)
         if (!Flush()) return false;
         if (win32::sys::WriteAll(fd_, data, bytes) == 0) return true;
         error_ = true;
+        win32::SetLastErrorFromErrno(errno);
         return false;
     }
     for (std::size_t i = 0; i < bytes; ++i) {
@@ -135,13 +140,17 @@ bool FILE::Flush()
     length_ = 0;  // written or lost: a failed write is not retried
     if (win32::sys::WriteAll(fd_, buffer_.get(), pending) == 0) return true;
     error_ = true;
+    win32::SetLastErrorFromErrno(errno);  // as the runtime's WriteFile leaves it
     return false;
 }
 
 bool FILE::Close()
 {
     bool ok = Flush();
-    if (win32::sys::Close(fd_) != 0) ok = false;
+    if (win32::sys::Close(fd_) != 0) {
+        win32::SetLastErrorFromErrno(errno);
+        ok = false;
+    }
     fd_ = -1;
     return ok;
 }

@@ -10,7 +10,7 @@
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds)
 {
     auto found = win32::handles::Find(object);
-    if (!found) {
+    if (!found || !found->process) {  // only started children can be waited for
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <atomic_file.h>
 #include <codepage.h>
@@ -114,6 +115,19 @@ BOOL Fail(DWORD error)
     return FALSE;
 }
 
+// Replaces the file with the edited document, in one step, unless nothing changed.
+BOOL Store(const char* fileName, const Loaded& loaded, bool removal)
+{
+    std::string bytes = loaded.document.Serialize();
+    if ((loaded.exists && bytes == loaded.bytes) || (!loaded.exists && removal)) {
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    if (!win32::sys::WriteFileAtomically(fileName, bytes)) return Fail(win32::ErrorFromErrno(errno, fileName));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
@@ -142,6 +156,17 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
     return ParseLeadingInteger(*value);
 }
 
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName)
+{
+    if (!section || !buffer || !size || !fileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Loaded loaded = Load(fileName);
+    SetLastError(loaded.error ? win32::ErrorFromErrno(loaded.error, fileName) : ERROR_SUCCESS);
+    return CopyNames(loaded.document.SectionLines(section), buffer, size);
+}
+
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
 {
     if (!section && !key && !value) return TRUE;  // a cache flush: nothing is cached
@@ -153,14 +178,21 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (!key) loaded.document.RemoveSection(section);
     else if (!value) loaded.document.RemoveKey(section, key);
     else loaded.document.Set(section, key, value);
+    return Store(fileName, loaded, !key || !value);
+}
 
-    std::string bytes = loaded.document.Serialize();
-    bool removal = !key || !value;
-    if ((loaded.exists && bytes == loaded.bytes) || (!loaded.exists && removal)) {
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName)
+{
+    if (!section || !fileName || !*fileName) return Fail(ERROR_INVALID_PARAMETER);
+    std::lock_guard lock(writeMutex);
+    Loaded loaded = Load(fileName);
+    if (loaded.error) return Fail(win32::ErrorFromErrno(loaded.error, fileName));
+    if (!keysAndValues) {
+        loaded.document.RemoveSection(section);
+        return Store(fileName, loaded, true);
     }
-    if (!win32::sys::WriteFileAtomically(fileName, bytes)) return Fail(win32::ErrorFromErrno(errno, fileName));
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    std::vector<std::string> lines;
+    for (const char* line = keysAndValues; *line; line += std::strlen(line) + 1) lines.emplace_back(line);
+    loaded.document.ReplaceSection(section, lines);
+    return Store(fileName, loaded, false);
 }

@@ -151,6 +151,16 @@ std::vector<std::string> Document::Keys(std::string_view section) const
     return keys;
 }
 
+std::vector<std::string> Document::SectionLines(std::string_view section) const
+{
+    std::vector<std::string> body;
+    auto header = FindSection(Trim(section));
+    if (!header) return body;
+    for (std::size_t i = *header + 1; i < SectionEnd(*header); ++i)
+        if (!IsBlankLine(lines_[i])) body.emplace_back(Trim(lines_[i]));
+    return body;
+}
+
 void Document::Set(std::string_view section, std::string_view key, std::string_view value)
 {
     section = Trim(section);
@@ -172,6 +182,22 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
     std::size_t insert = SectionEnd(*header);
     while (insert > *header + 1 && IsBlankLine(lines_[insert - 1])) --insert;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), line);
+}
+
+void Document::ReplaceSection(std::string_view section, const std::vector<std::string>& lines)
+{
+    section = Trim(section);
+    auto header = FindSection(section);
+    if (!header) {
+        lines_.push_back("[" + std::string(section) + "]");
+        lines_.insert(lines_.end(), lines.begin(), lines.end());
+        return;
+    }
+    std::size_t end = SectionEnd(*header);
+    while (end > *header + 1 && IsBlankLine(lines_[end - 1])) --end;
+    auto first = lines_.begin() + static_cast<std::ptrdiff_t>(*header + 1);
+    lines_.erase(first, lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*header + 1), lines.begin(), lines.end());
 }
 
 void Document::RemoveKey(std::string_view section, std::string_view key)

@@ -28,15 +28,21 @@ std::string Script(std::string_view method)
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+struct Token {
+    std::string text;
+    bool quoted;  // written in quotes: an item, never a switch (paths here start with '/')
+};
+
 // Explorer's items are separated by commas outside quotes, with blanks
 // around them dropped; each is unquoted by the C runtime's rules.
-std::vector<std::string> ExplorerTokens(std::string_view text)
+std::vector<Token> ExplorerTokens(std::string_view text)
 {
-    std::vector<std::string> tokens;
+    std::vector<Token> tokens;
     auto addSegment = [&](std::string_view segment) {
         while (!segment.empty() && IsBlank(segment.front())) segment.remove_prefix(1);
         while (!segment.empty() && IsBlank(segment.back())) segment.remove_suffix(1);
-        for (auto& token : SplitArguments(segment, "")) tokens.push_back(std::move(token));
+        bool quoted = segment.find('"') != std::string_view::npos;
+        for (auto& token : SplitArguments(segment, "")) tokens.push_back({std::move(token), quoted});
     };
     bool inQuotes = false;
     std::size_t backslashes = 0, start = 0;
@@ -62,10 +68,10 @@ ExplorerRequest ParseExplorerArguments(std::string_view arguments)
     ExplorerRequest request;
     auto tokens = ExplorerTokens(arguments);
     for (std::size_t i = 0; i < tokens.size(); ++i) {
-        auto token = AsciiLower(tokens[i]);
+        auto token = tokens[i].quoted ? std::string() : AsciiLower(tokens[i].text);
         if (token == "/select") request.select = true;
         else if (token == "/root") ++i;
-        else if (token != "/e" && token != "/n" && token != "/separate") request.item = tokens[i];
+        else if (token != "/e" && token != "/n" && token != "/separate") request.item = tokens[i].text;
     }
     return request;
 }

@@ -43,6 +43,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},
     {ERROR_DIRECTORY, "The directory name is invalid."},
+    {ERROR_NO_MORE_FILES, "There are no more files."},
     {ERROR_MR_MID_NOT_FOUND, "The system cannot find message text for message number 0x%1 in the message file for %2."},
     {ERROR_INVALID_FLAGS, "Invalid flags."},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},  // ERROR_KEY_DELETED
@@ -50,6 +51,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
     {ERROR_NOT_FOUND, "Element not found."},
     {ERROR_CANCELLED, "The operation was canceled by the user."},
+    {ERROR_INVALID_SECURITY_DESCR, "The security descriptor structure is invalid."},
     {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
     {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class."},
     {ERROR_CLASS_ALREADY_EXISTS, "Class already exists."},
@@ -109,6 +111,19 @@ constexpr Message kHresultMessages[] = {
     {0x800401FD, "Object is not connected to server"},           // CO_E_OBJNOTCONNECTED
     {0x80080005, "Server execution failed"},                     // CO_E_SERVER_EXEC_FAILURE
     {0x80080008, "Object server is stopping when OLE service contacts it"},  // CO_E_SERVER_STOPPING
+    // The speech engine's codes, in the engine's own words (SAPI's wording where it
+    // fits this platform: here a sound server stands where Windows has a wave driver).
+    {0x80045001, "The object has not been properly initialized."},                // SPERR_UNINITIALIZED
+    {0x80045002, "The object has already been initialized."},                     // SPERR_ALREADY_INITIALIZED
+    {0x80045003, "The caller has specified an unsupported format."},              // SPERR_UNSUPPORTED_FORMAT
+    {0x80045004, "The caller has specified invalid flags for this operation."},  // SPERR_INVALID_FLAGS
+    {0x80045006, "The audio device is busy."},                                    // SPERR_DEVICE_BUSY
+    {0x80045009, "No audio server answered, so nothing can be heard."},           // SPERR_NO_DRIVER
+    {0x80045011, "The audio server stopped playing."},                            // SPERR_AUDIO_STOPPED
+    {0x80045025, "The stream has been closed."},                                  // SPERR_STREAM_CLOSED
+    {0x80045039, "No more items were found."},                                    // SPERR_NO_MORE_ITEMS
+    {0x8004503A, "The requested data item was not found."},                       // SPERR_NOT_FOUND
+    {0x80045041, "The speech synthesizer is not available."},                     // SPERR_ENGINE_FAILED
 };
 
 constexpr DWORD kWin32Facility = 0x80070000;

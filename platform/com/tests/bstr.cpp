@@ -85,6 +85,14 @@ TEST(SysAllocStringByteLen, CountsBytesIncludingAnOddOne)
     EXPECT_EQ(SysStringByteLen(bstr), 3u);
     EXPECT_EQ(SysStringLen(bstr), 1u);
     EXPECT_EQ(std::memcmp(bstr, "abc\0", 4), 0);
+    // The half-filled unit is followed by a whole zero unit, so the text can be
+    // read unit by unit up to its end.
+    EXPECT_EQ(bstr[2], u'\0');
+    BSTR copy = nullptr;
+    ASSERT_TRUE(SysReAllocString(&copy, bstr));
+    EXPECT_EQ(SysStringLen(copy), 2u);
+    EXPECT_EQ(std::memcmp(copy, "abc\0", 4), 0);
+    SysFreeString(copy);
     SysFreeString(bstr);
 }
 

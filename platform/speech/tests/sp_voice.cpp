@@ -1,12 +1,14 @@
 #include "sp_voice.h"
 
 #include "speech_test_support.h"
+#include "pulse_calls.h"
 #include "voice_catalog.h"
 
 #include <scratch_dir.h>
 #include <syscalls.h>
 #include <winbase.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 
@@ -353,9 +355,23 @@ HRESULT RenderToWav(ISpVoice* voice, const std::string& path, const char16_t* te
     return done;
 }
 
+std::atomic<int> connects{0};
+
+pa_simple* CountedConnect(const pa_sample_spec* spec, const pa_buffer_attr* attr, int* error)
+{
+    ++connects;
+    return pulse::RealCalls().connect(spec, attr, error);
+}
+
+// Making a voice and rendering a file never contacts the sound server: only an
+// output that plays connects.
 TEST_F(SpVoiceTest, TheConvertersSequenceLeavesAFinishedWaveFile)
 {
     testing_support::ScratchDir dir;
+    pulse::Table table = pulse::RealCalls();
+    table.connect = CountedConnect;
+    pulse::ScopedOverride counted(table);
+    connects = 0;
     auto voice = NewVoice();
     std::string path = (dir / "out.wav").string();
     ASSERT_EQ(RenderToWav(voice, path, kSentence), S_OK);
@@ -365,6 +381,8 @@ TEST_F(SpVoiceTest, TheConvertersSequenceLeavesAFinishedWaveFile)
     voice->GetOutputStream(&output);
     CComPtr<IEngineAudioDevice> device;
     EXPECT_EQ(output.QueryInterface(&device), S_OK);  // back on the default output
+    voice.Release();
+    EXPECT_EQ(connects, 0);
 }
 
 ssize_t NoSpace(int, const void*, size_t)

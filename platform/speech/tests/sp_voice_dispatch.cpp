@@ -1,11 +1,13 @@
 #include "sp_voice.h"
 
+#include "pulse_calls.h"
 #include "speech_test_support.h"
 #include "voice_catalog.h"
 
 #include <scratch_dir.h>
 
 #include <oleauto.h>
+#include <winbase.h>
 
 #include <string>
 #include <vector>
@@ -275,6 +277,36 @@ TEST_F(VoiceDispatchTest, SpeakReturnsIncreasingStreamNumbers)
     EXPECT_EQ(second.result.lVal, first.result.lVal + 1);
     ASSERT_EQ(stop.Text(nullptr).Int(SVSFPurgeBeforeSpeak).Invoke(voice_, 12, DISPATCH_METHOD), S_OK);
     EXPECT_EQ(custom->WaitUntilDone(INFINITE), S_OK);
+}
+
+pa_simple* NoServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
+{
+    *error = PA_ERR_CONNECTIONREFUSED;
+    return nullptr;
+}
+
+// A caller shows the exception's description: the failure in words and as a number.
+TEST_F(VoiceDispatchTest, FailuresAreDescribedInWordsAndByNumber)
+{
+    pulse::Table table = pulse::RealCalls();
+    table.connect = NoServer;
+    pulse::ScopedOverride noServer(table);
+    Call speak;
+    ASSERT_EQ(speak.Text(u"Hello.").Int(SVSFlagsAsync).Invoke(voice_, 12, DISPATCH_METHOD), DISP_E_EXCEPTION);
+    EXPECT_EQ(speak.exception.scode, SPERR_NO_DRIVER);
+    ASSERT_NE(speak.exception.bstrDescription, nullptr);
+    EXPECT_EQ(std::u16string(speak.exception.bstrDescription),
+              u"No audio server answered, so nothing can be heard (0x80045009).");
+
+    // Every failure the engine returns has the system's words.
+    for (HRESULT hr : {SPERR_UNINITIALIZED, SPERR_ALREADY_INITIALIZED, SPERR_UNSUPPORTED_FORMAT, SPERR_INVALID_FLAGS,
+                       SPERR_DEVICE_BUSY, SPERR_NO_DRIVER, SPERR_AUDIO_STOPPED, SPERR_NO_MORE_ITEMS, SPERR_NOT_FOUND,
+                       SPERR_STREAM_CLOSED, SPERR_ENGINE_FAILED}) {
+        char text[256];
+        EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                 static_cast<DWORD>(hr), 0, text, sizeof text, nullptr), 0u)
+            << std::hex << static_cast<unsigned>(hr);
+    }
 }
 
 TEST_F(VoiceDispatchTest, TokenMembers)

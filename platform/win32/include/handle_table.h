@@ -10,11 +10,13 @@
 
 namespace win32::handles {
 
-enum class Kind { Process, Thread };
+// A started child's process and thread; a process opened only to learn that
+// it runs (OpenProcess); the access token of this process.
+enum class Kind { Process, Thread, OpenedProcess, Token };
 
 struct Object {
     Kind kind;
-    std::shared_ptr<ChildProcess> process;  // a thread handle names its process
+    std::shared_ptr<ChildProcess> process;  // a child's; a thread handle names its process
 };
 
 // A new handle for `object`. Handle values are never reused.

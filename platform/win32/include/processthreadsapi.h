@@ -44,6 +44,14 @@ struct PROCESS_INFORMATION {
 };
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
+inline constexpr DWORD PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
+inline constexpr DWORD SYNCHRONIZE = 0x00100000;
+
+// A handle to a process of any user, by its id. Here it only tells that such a
+// process runs: it can be closed, not waited for. NULL with
+// ERROR_INVALID_PARAMETER when no process has that id (it ended and was reaped).
+HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
+
 // The calling thread's id (its kernel thread id; the main thread's equals the
 // process id).
 DWORD GetCurrentThreadId();

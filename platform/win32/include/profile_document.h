@@ -21,10 +21,16 @@ public:
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
     std::vector<std::string> Sections() const;
     std::vector<std::string> Keys(std::string_view section) const;
+    // The lines of the section's first occurrence that are not blank, trimmed.
+    std::vector<std::string> SectionLines(std::string_view section) const;
 
     // Replaces the key's line, or appends it to its section, or appends the
     // section with it to the end.
     void Set(std::string_view section, std::string_view key, std::string_view value);
+    // Puts `lines` in place of the body of the section's first occurrence (blank
+    // lines that part it from the next section stay), or appends the section
+    // with them to the end.
+    void ReplaceSection(std::string_view section, const std::vector<std::string>& lines);
     void RemoveKey(std::string_view section, std::string_view key);
     void RemoveSection(std::string_view section);
 

@@ -37,6 +37,7 @@ inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_DIRECTORY = 267;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
@@ -45,6 +46,7 @@ inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_IO_DEVICE = 1117;
 inline constexpr DWORD ERROR_NOT_FOUND = 1168;
 inline constexpr DWORD ERROR_CANCELLED = 1223;
+inline constexpr DWORD ERROR_INVALID_SECURITY_DESCR = 1338;
 inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
 inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
 inline constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
@@ -127,6 +129,39 @@ BOOL CreateDirectoryA(LPCSTR path, struct SECURITY_ATTRIBUTES* security);
 // for a missing one, ERROR_FILENAME_EXCED_RANGE for a name that is too long).
 UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 
+inline constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;  // here: a symbolic link
+
+struct FILETIME {
+    DWORD dwLowDateTime;  // 100-ns intervals since 1601-01-01 (UTC)
+    DWORD dwHighDateTime;
+};
+
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+};
+using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
+
+// Lists the entries of a folder whose names match the last part of `fileName`
+// ("folder/prefix*.tmp"; '*' any run of characters, '?' one; names compare
+// exactly, as the file system does). "." and ".." are listed where they match.
+// A symbolic link is listed as itself, with FILE_ATTRIBUTE_REPARSE_POINT; names
+// of MAX_PATH bytes or more are left out. INVALID_HANDLE_VALUE with
+// ERROR_FILE_NOT_FOUND when nothing matches, ERROR_PATH_NOT_FOUND when the folder
+// does not exist; FindNextFileA ends with ERROR_NO_MORE_FILES. FindClose ends the
+// search (ERROR_INVALID_HANDLE for a handle that is no search).
+HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
+BOOL FindClose(HANDLE findFile);
+
 DWORD GetCurrentProcessId();
 
 // Console control events.
@@ -161,3 +196,12 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+// The section's lines that are not blank ("Key=Value", comments too), each
+// ending with a zero, a second zero after the last; cut as GetPrivateProfileStringA
+// cuts a list of names (size - 2 returned).
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName);
+// Replaces the section's lines with `keysAndValues` ("Key=Value" strings, each
+// ending with a zero, a second zero after the last) in one write of the file, so
+// a reader never sees some of the keys new and others old; a null list removes
+// the section.
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include <crt_stream.h>
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <scratch_dir.h>
 
@@ -172,13 +173,24 @@ TEST_F(CrtIo, DiskFullIsReportedByFlushAndClose)
     EXPECT_EQ(msvcrt::fwrite("abc", 1, 3, file), 3u);  // buffered so far
     EXPECT_EQ(msvcrt::ferror(file), 0);
     errno = 0;
+    SetLastError(0);
     EXPECT_EQ(msvcrt::fflush(file), EOF);
     EXPECT_EQ(errno, ENOSPC);
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL) << "the system's code stays for the reason in words";
     EXPECT_EQ(msvcrt::ferror(file), 1);
 
     msvcrt::clearerr(file);
     EXPECT_EQ(msvcrt::fputs("more", file), 0);
+    SetLastError(0);
     EXPECT_EQ(msvcrt::fclose(file), EOF);
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+}
+
+TEST_F(CrtIo, AFileThatCannotBeOpenedLeavesTheSystemsCode)
+{
+    SetLastError(0);
+    EXPECT_EQ(msvcrt::fopen((Path() + "/none/x").c_str(), "w"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(CrtIo, LargeWriteFailureCountsNoItems)

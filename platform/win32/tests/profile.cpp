@@ -1,13 +1,18 @@
 #include <winbase.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <scratch_dir.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "fault_injector.h"
 #include "locale_guard.h"
@@ -339,6 +344,103 @@ TEST_F(Profile, ConcurrentWritersLoseNoKey)
             std::string key = "K" + std::to_string(t) + "_" + std::to_string(i);
             EXPECT_EQ(GetString("Setting", key.c_str()).text, "v") << key;
         }
+}
+
+TEST_F(Profile, ASectionIsReplacedInOneWrite)
+{
+    WriteBytes(file_, "; settings\r\n[Other]\r\nA=1\r\n[setting]\r\nRate=3\r\n; old note\r\nKept=x\r\n\r\n[Last]\r\nB=2\r\n");
+    FaultInjector faults;
+    ASSERT_TRUE(WritePrivateProfileSectionA("Setting", "Rate=5\0Volume=40\0", file_.c_str()));
+    EXPECT_EQ(FaultInjector::Writes(), 1) << "one file write for all keys";
+    EXPECT_EQ(ReadBytes(file_),
+              "; settings\r\n[Other]\r\nA=1\r\n[setting]\r\nRate=5\r\nVolume=40\r\n\r\n[Last]\r\nB=2\r\n");
+    ASSERT_TRUE(WritePrivateProfileSectionA("New", "C=3\0", file_.c_str()));
+    EXPECT_EQ(GetString("New", "C").text, "3");
+    ASSERT_TRUE(WritePrivateProfileSectionA("Other", nullptr, file_.c_str()));  // removes it
+    EXPECT_EQ(GetString("Other", "A", "gone").text, "gone");
+    EXPECT_FALSE(WritePrivateProfileSectionA(nullptr, "C=3\0", file_.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(Profile, ASectionReadsAsItsLinesThatAreNotBlank)
+{
+    WriteBytes(file_, "[Setting]\r\n  Rate = 3 \r\n\r\n; note\r\nloose line\r\n[Other]\r\nA=1\r\n[SETTING]\r\nB=2\r\n");
+    std::string buffer(64, '#');
+    SetLastError(0xDEAD);
+    DWORD result = GetPrivateProfileSectionA("setting", buffer.data(), 64, file_.c_str());
+    const std::string lines("Rate = 3\0; note\0loose line\0", 27);
+    EXPECT_EQ(result, lines.size());
+    EXPECT_EQ(buffer.substr(0, result + 1), lines + '\0');
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+
+    result = GetPrivateProfileSectionA("Setting", buffer.data(), 12, file_.c_str());
+    EXPECT_EQ(result, 10u) << "cut with two zeros at the end";
+    EXPECT_EQ(buffer.substr(0, 12), std::string("Rate = 3\0;\0\0", 12));
+    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+
+    EXPECT_EQ(GetPrivateProfileSectionA("None", buffer.data(), 64, file_.c_str()), 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(GetPrivateProfileSectionA("Setting", nullptr, 64, file_.c_str()), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// Writers that each replace the whole section never leave a mix of two writes.
+TEST_F(Profile, ConcurrentSectionWritesLeaveOneWholeSection)
+{
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([this, t] {
+            std::string digit = std::to_string(t);
+            std::string keys = "A=" + digit + '\0' + "B=" + digit + '\0' + "C=" + digit + '\0';
+            for (int i = 0; i < 20; ++i) WritePrivateProfileSectionA("Setting", keys.c_str(), file_.c_str());
+        });
+    for (auto& writer : writers) writer.join();
+    std::string a = GetString("Setting", "A").text;
+    EXPECT_EQ(GetString("Setting", "B").text, a);
+    EXPECT_EQ(GetString("Setting", "C").text, a);
+}
+
+// Processes replacing the section take turns only through the file's rename:
+// every state a reader meets is one whole save, and the last save is what stays.
+TEST_F(Profile, ProcessesSavingTheSectionLeaveOneWholeSaveAndTheLastWins)
+{
+    const char* keys[] = {"InputFileChk", "InputFileFile", "InputText", "Rate", "Volume", "Voice", "Loop"};
+    auto save = [&](int writer, int round) {
+        std::string list;
+        for (const char* key : keys) list += std::string(key) + "=" + std::to_string(writer * 1000 + round) + '\0';
+        return WritePrivateProfileSectionA("Setting", list.c_str(), file_.c_str());
+    };
+    auto saveMany = [&](int writer) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            bool ok = true;
+            for (int round = 0; round < 200; ++round) ok = save(writer, round) && ok;
+            _exit(ok ? 0 : 1);
+        }
+        return pid;
+    };
+    ASSERT_TRUE(save(9, 0));
+    pid_t first = saveMany(1), second = saveMany(2);
+    ASSERT_GT(first, 0);
+    ASSERT_GT(second, 0);
+    int mixed = 0, status = 0;
+    for (int reads = 0; reads < 300 || waitpid(first, &status, WNOHANG) == 0; ++reads) {
+        char buffer[512];
+        DWORD length = GetPrivateProfileSectionA("Setting", buffer, sizeof buffer, file_.c_str());
+        std::set<std::string> values;
+        std::size_t lines = 0;
+        for (const char* line = buffer; line < buffer + length; line += std::strlen(line) + 1, ++lines)
+            values.insert(std::strchr(line, '=') ? std::strchr(line, '=') + 1 : "");
+        mixed += lines != std::size(keys) || values.size() != 1;
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(waitpid(second, &status, 0), second);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(mixed, 0) << "reads that met keys of two saves";
+
+    ASSERT_TRUE(save(3, 7));
+    for (const char* key : keys) EXPECT_EQ(GetString("Setting", key).text, "3007") << key;
+    EXPECT_EQ(FileNames(env_.cwd()), std::vector<std::string>{"set.ini"});
 }
 
 }  // namespace

@@ -30,6 +30,12 @@ TEST(ParseExplorerArguments, FindsTheSwitchesAndTheItem)
     EXPECT_FALSE(request.select);
     EXPECT_EQ(request.item, "/data/my out");
 
+    // A quoted item is a path even where it reads like a switch.
+    request = win32::shell::ParseExplorerArguments(" /Select,/e, \"/n\"");
+    EXPECT_TRUE(request.select);
+    EXPECT_EQ(request.item, "/n");
+    EXPECT_EQ(win32::shell::ParseExplorerArguments("/e, \"/Root\",/x").item, "/x");
+
     EXPECT_TRUE(win32::shell::ParseExplorerArguments("").item.empty());
     EXPECT_TRUE(win32::shell::IsExplorer("EXPLORER.EXE"));
     EXPECT_FALSE(win32::shell::IsExplorer("/usr/bin/explorer.exe"));

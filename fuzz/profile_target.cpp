@@ -1,0 +1,128 @@
+// The private-profile functions: any file content, any section, key and value.
+// Reads stay inside their buffers; a write that the file format can hold reads
+// back, and leaves the section's other keys as they were; a section written
+// whole holds just what was written.
+#include "fuzz_target.h"
+#include "scratch_folder.h"
+
+#include <syscalls.h>
+#include <winbase.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+int NoSync(int) { return 0; }  // the disk is not under test; a sync per run is slow
+
+struct Setup {
+    Setup()
+    {
+        win32::sys::Table calls = win32::sys::RealCalls();
+        calls.fsync = &NoSync;
+        override.emplace(calls);
+    }
+    fuzz::ScratchFolder folder;
+    std::optional<win32::sys::ScopedOverride> override;
+    std::string file = folder / "fuzz.ini";
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+bool Trimmed(std::string_view text) { return !text.empty() && !IsBlank(text.front()) && !IsBlank(text.back()); }
+
+// What a Key=Value line under a [Section] line gives back unchanged.
+bool RoundTrips(std::string_view section, std::string_view key, std::string_view value)
+{
+    if (!Trimmed(section) || HasLineBreak(section) || section.find(']') != std::string_view::npos) return false;
+    if (!Trimmed(key) || HasLineBreak(key) || key.find('=') != std::string_view::npos) return false;
+    if (key.front() == ';' || key.front() == '[') return false;
+    if (HasLineBreak(value) || (!value.empty() && !Trimmed(value))) return false;
+    bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    return !quoted;
+}
+
+std::string Read(const std::string& section, const std::string& key, const std::string& file, std::size_t room)
+{
+    std::vector<char> buffer(room + 1, '\x7F');
+    DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                            static_cast<DWORD>(room), file.c_str());
+    FUZZ_CHECK(length < room && buffer[length] == '\0' && buffer[room] == '\x7F');
+    return std::string(buffer.data(), length);
+}
+
+// The names GetPrivateProfileStringA lists (a null section or key), cut to `room`.
+std::vector<std::string> Names(const char* section, const std::string& file, std::size_t room)
+{
+    std::vector<char> buffer(room + 1, '\x7F');
+    DWORD length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(), static_cast<DWORD>(room), file.c_str());
+    FUZZ_CHECK(length < room && buffer[room] == '\x7F');
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < length;) {
+        std::size_t end = std::find(buffer.begin() + static_cast<long>(at), buffer.end(), '\0') - buffer.begin();
+        names.emplace_back(buffer.data() + at, end - at);
+        at = end + 1;
+    }
+    return names;
+}
+
+// The lines GetPrivateProfileSectionA gives, cut to `room`.
+std::vector<std::string> SectionLines(const std::string& section, const std::string& file, std::size_t room)
+{
+    std::vector<char> buffer(room + 1, '\x7F');
+    DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(room), file.c_str());
+    FUZZ_CHECK(length < room && buffer[room] == '\x7F');
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < length;) {
+        std::size_t end = std::find(buffer.begin() + static_cast<long>(at), buffer.end(), '\0') - buffer.begin();
+        lines.emplace_back(buffer.data() + at, end - at);
+        at = end + 1;
+    }
+    return lines;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
+           });
+}
+
+}  // namespace
+
+VARNEL_FUZZ_TARGET(FuzzProfile)
+{
+    static Setup setup;
+    auto parts = fuzz::SplitParts(data, size, 4);
+    const std::string section(parts[0]), key(parts[1]), value(parts[2]);
+    std::ofstream(setup.file, std::ios::binary | std::ios::trunc) << parts[3];
+
+    for (std::size_t room : {1, 2, 7, 4096}) Read(section, key, setup.file, room);
+    GetPrivateProfileIntA(section.c_str(), key.c_str(), 7, setup.file.c_str());
+    for (std::size_t room : {1, 2, 9, 4096}) Names(nullptr, setup.file, room);
+    for (std::size_t room : {1, 2, 9, 4096}) SectionLines(section, setup.file, room);
+
+    std::map<std::string, std::string> before;
+    for (const std::string& name : Names(section.c_str(), setup.file, 1 << 16))
+        if (!SameName(name, key) && !before.count(name)) before[name] = Read(section, name, setup.file, 1 << 16);
+
+    BOOL written = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), setup.file.c_str());
+    if (!RoundTrips(section, key, value)) return 0;
+    FUZZ_CHECK(written);
+    FUZZ_CHECK(Read(section, key, setup.file, value.size() + 2) == value);
+    for (const auto& [name, old] : before) FUZZ_CHECK(Read(section, name, setup.file, 1 << 16) == old);
+
+    // The whole section replaced by that one line: it is all the section holds.
+    const std::string line = key + "=" + value;
+    FUZZ_CHECK(WritePrivateProfileSectionA(section.c_str(), (line + '\0').c_str(), setup.file.c_str()));
+    FUZZ_CHECK(SectionLines(section, setup.file, 1 << 16) == std::vector<std::string>{line});
+    FUZZ_CHECK(Read(section, key, setup.file, value.size() + 2) == value);
+    return 0;
+}

@@ -1,0 +1,131 @@
+#include "wav_file_writer.h"
+
+#include "wave_format.h"
+
+#include <scratch_dir.h>
+#include <winbase.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+using namespace std::string_literals;
+
+namespace speech {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint64_t Le(const std::string& s, std::size_t at, int bytes)
+{
+    std::uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(s[at + i]);
+    return value;
+}
+
+// Sample bytes that differ from their neighbours, so a misplaced piece shows.
+std::string Samples(std::size_t bytes)
+{
+    std::string samples(bytes, '\0');
+    for (std::size_t i = 0; i < bytes; ++i) samples[i] = static_cast<char>(i * 7 + i / 251);
+    return samples;
+}
+
+class WavFileWriterTest : public ::testing::Test {
+protected:
+    // Writes the samples in pieces of `piece` bytes and finishes the file.
+    HRESULT WriteFile(WavFileWriter& writer, const std::string& samples, std::size_t piece)
+    {
+        EXPECT_EQ(writer.Create(path_.string(), format_), S_OK);
+        for (std::size_t at = 0; at < samples.size(); at += piece)
+            if (HRESULT hr = writer.Write(samples.data() + at, std::min(piece, samples.size() - at)); FAILED(hr))
+                return hr;
+        return writer.Finish();
+    }
+
+    testing_support::ScratchDir dir_;
+    std::filesystem::path path_ = dir_ / "out.wav";
+    WAVEFORMATEX format_ = NativeFormat();
+};
+
+// The plain file byte for byte: what every WAV under 4 GiB must stay.
+TEST_F(WavFileWriterTest, BelowTheLimitTheFileIsThePlainRiffFile)
+{
+    WavFileWriter writer(1000);
+    const std::string samples = Samples(1000);
+    ASSERT_EQ(WriteFile(writer, samples, 300), S_OK);
+    const char header[] = "RIFF\x0C\x04\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x22\x56\x00\x00"
+                          "\x44\xAC\x00\x00\x02\x00\x10\x00" "data\xE8\x03\x00\x00";
+    EXPECT_EQ(ReadAll(path_), std::string(header, 44) + samples);
+}
+
+TEST_F(WavFileWriterTest, PastTheLimitTheFileBecomesRf64WithItsSizesInDs64)
+{
+    // More than one piece of the move, crossing the limit inside a write.
+    WavFileWriter writer(3 * 1024 * 1024 + 10);
+    const std::string samples = Samples(3 * 1024 * 1024 + 5000);
+    ASSERT_EQ(WriteFile(writer, samples, 4410), S_OK);
+    const std::string file = ReadAll(path_);
+    ASSERT_EQ(file.size(), 80 + samples.size());
+    EXPECT_EQ(file.substr(0, 4), "RF64");
+    EXPECT_EQ(Le(file, 4, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(file.substr(8, 8), "WAVEds64");
+    EXPECT_EQ(Le(file, 16, 4), 28u);
+    EXPECT_EQ(Le(file, 20, 8), file.size() - 8);    // the RIFF size
+    EXPECT_EQ(Le(file, 28, 8), samples.size());     // the data size
+    EXPECT_EQ(Le(file, 36, 8), samples.size() / 2);  // sample frames of 16-bit mono
+    EXPECT_EQ(Le(file, 44, 4), 0u);
+    EXPECT_EQ(file.substr(48, 8), "fmt \x10\x00\x00\x00"s);
+    EXPECT_EQ(Le(file, 56, 2), WAVE_FORMAT_PCM);
+    EXPECT_EQ(Le(file, 60, 4), format_.nSamplesPerSec);
+    EXPECT_EQ(file.substr(72, 4), "data");
+    EXPECT_EQ(Le(file, 76, 4), 0xFFFFFFFFu);
+    EXPECT_TRUE(file.compare(80, std::string::npos, samples) == 0) << "the samples moved intact";
+}
+
+TEST_F(WavFileWriterTest, TheLimitItselfStaysRiffOneByteMoreIsRf64AndPadded)
+{
+    {
+        WavFileWriter writer(600);
+        ASSERT_EQ(WriteFile(writer, Samples(600), 600), S_OK);
+        EXPECT_EQ(ReadAll(path_).substr(0, 4), "RIFF");
+    }
+    WavFileWriter writer(600);
+    ASSERT_EQ(WriteFile(writer, Samples(601), 100), S_OK);
+    const std::string file = ReadAll(path_);
+    ASSERT_EQ(file.size(), 80 + 601 + 1);  // the data chunk ends even
+    EXPECT_EQ(file.substr(0, 4), "RF64");
+    EXPECT_EQ(Le(file, 20, 8), file.size() - 8);
+    EXPECT_EQ(Le(file, 28, 8), 601u);
+}
+
+ssize_t FailingRead(int, void*, size_t)
+{
+    errno = EIO;
+    return -1;
+}
+
+// Only the move reads the file back, so a failing read shows its failure path.
+TEST_F(WavFileWriterTest, AFailureWhileMovingTheSamplesFailsTheWritesAndTheFinish)
+{
+    WavFileWriter writer(100000);
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.read = &FailingRead;
+    win32::sys::ScopedOverride failing(calls);
+    const HRESULT ioError = HresultFromErrno(EIO);
+    EXPECT_TRUE(FAILED(ioError));
+    EXPECT_EQ(WriteFile(writer, Samples(200000), 4096), ioError);
+    EXPECT_EQ(writer.Write("ab", 2), ioError);
+    EXPECT_EQ(writer.Finish(), ioError);
+}
+
+}  // namespace
+}  // namespace speech
