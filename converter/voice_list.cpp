@@ -40,7 +40,7 @@ bool PrintVoiceList(std::FILE* out)
 {
     ComApartment com;
     if (FAILED(com.result())) {
-        ReportFailure("COM could not be initialised (%s)", HresultText(com.result()).text);
+        ReportFailure("COM could not be initialised: %s", InWords(com.result()).c_str());
         return false;
     }
     CComPtr<IEnumSpObjectTokens> tokens;
@@ -54,7 +54,7 @@ bool PrintVoiceList(std::FILE* out)
         if (SUCCEEDED(hr) && token) std::fprintf(out, "%lu\t%s\n", static_cast<unsigned long>(number), Description(token).c_str());
     }
     if (FAILED(hr)) {
-        ReportFailure("the installed voices could not be listed (%s)", HresultText(hr).text);
+        ReportFailure("the installed voices could not be listed: %s", InWords(hr).c_str());
         return false;
     }
     if (std::fflush(out) != 0 || std::ferror(out)) {
