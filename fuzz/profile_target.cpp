@@ -88,8 +88,18 @@ std::vector<std::string> SectionLines(const std::string& section, const std::str
     return lines;
 }
 
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Names that look up the same key: the lookup ignores case and outer blanks.
 bool SameName(std::string_view a, std::string_view b)
 {
+    a = TrimBlanks(a);
+    b = TrimBlanks(b);
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
            });
