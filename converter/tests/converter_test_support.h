@@ -18,6 +18,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +26,26 @@
 extern char** environ;
 
 namespace converter_test {
+
+// Waits until a file of the watched folder whose name starts with `prefix` gets an
+// event of `mask` and `holds` is true of its name; gives the name, or "" once no
+// event came for half a minute.
+template <typename Holds>
+std::string AwaitEvent(int inotify, std::uint32_t mask, const std::string& prefix, Holds holds)
+{
+    pollfd fd{inotify, POLLIN, 0};
+    while (poll(&fd, 1, 30000) > 0) {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n = read(inotify, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < n;) {
+            auto* event = reinterpret_cast<inotify_event*>(buffer + at);
+            std::string name = event->len ? event->name : "";
+            if ((event->mask & mask) && !name.empty() && name.rfind(prefix, 0) == 0 && holds(name)) return name;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return {};
+}
 
 inline std::string ReadBytes(const std::filesystem::path& path)
 {

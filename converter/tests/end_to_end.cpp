@@ -16,6 +16,7 @@
 
 namespace {
 
+using converter_test::AwaitEvent;
 using converter_test::Child;
 using converter_test::ErrorTo;
 using converter_test::NamesIn;
@@ -169,26 +170,6 @@ TEST_F(EndToEndTest, ProgressShowsOnATerminalAndIsClearedButNeverInAPipe)
     EXPECT_EQ(ReadBytes(output), withProgress);
 }
 
-// Waits until a file in the watched folder whose name starts with `prefix` gets an
-// event of `mask`, and that `holds` of its name.
-template <typename Holds>
-bool AwaitEvent(int inotify, std::uint32_t mask, const std::string& prefix, Holds holds)
-{
-    pollfd fd{inotify, POLLIN, 0};
-    while (poll(&fd, 1, 30000) > 0) {
-        alignas(inotify_event) char buffer[4096];
-        ssize_t n = read(inotify, buffer, sizeof buffer);
-        for (ssize_t at = 0; at < n;) {
-            auto* event = reinterpret_cast<inotify_event*>(buffer + at);
-            if (event->len && (event->mask & mask) && std::string(event->name).rfind(prefix, 0) == 0 &&
-                holds(std::string(event->name)))
-                return true;
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-        }
-    }
-    return false;
-}
-
 TEST_F(EndToEndTest, InterruptedRunLeavesTheOldFileAndNoTemporary)
 {
     std::string long_text;
@@ -204,10 +185,10 @@ TEST_F(EndToEndTest, InterruptedRunLeavesTheOldFileAndNoTemporary)
     Child child({input_, output});
     ASSERT_GT(child.pid(), 0);
     // Interrupted once audio flows, the workers busy with the pieces after it.
-    ASSERT_TRUE(AwaitEvent(inotify, IN_MODIFY, ".narrate-", [&](const std::string& name) {
+    ASSERT_NE(AwaitEvent(inotify, IN_MODIFY, ".narrate-", [&](const std::string& name) {
         std::error_code error;
         return std::filesystem::file_size(env_.cwd() / name, error) > 100000 && !error;
-    }));
+    }), "");
     close(inotify);
     kill(child.pid(), SIGINT);
     RunResult run = child.Wait();

@@ -24,6 +24,7 @@
 
 namespace {
 
+using converter_test::AwaitEvent;
 using converter_test::Child;
 using converter_test::NamesIn;
 using converter_test::ParseWav;
@@ -55,22 +56,6 @@ protected:
     testing_support::IsolatedEnvironment env_;
 };
 
-// Waits until a file whose name starts with `prefix` is made in the watched folder.
-std::string AwaitCreation(int inotify, const std::string& prefix)
-{
-    pollfd fd{inotify, POLLIN, 0};
-    while (poll(&fd, 1, 60000) > 0) {
-        alignas(inotify_event) char buffer[4096];
-        ssize_t n = read(inotify, buffer, sizeof buffer);
-        for (ssize_t at = 0; at < n;) {
-            auto* event = reinterpret_cast<inotify_event*>(buffer + at);
-            if (event->len && std::string(event->name).rfind(prefix, 0) == 0) return event->name;
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-        }
-    }
-    return {};
-}
-
 TEST_F(NarrateFaultTest, AKilledRunKeepsTheOldOutputAndTheNextRunClearsItsLeftover)
 {
     std::string longText;
@@ -82,7 +67,7 @@ TEST_F(NarrateFaultTest, AKilledRunKeepsTheOldOutputAndTheNextRunClearsItsLeftov
     ASSERT_GE(inotify_add_watch(inotify, env_.cwd().c_str(), IN_CREATE), 0);
     Child killed({In("long.txt"), In("out.wav")});
     ASSERT_GT(killed.pid(), 0);
-    const std::string leftover = AwaitCreation(inotify, ".narrate-");
+    const std::string leftover = AwaitEvent(inotify, IN_CREATE, ".narrate-", [](const std::string&) { return true; });
     close(inotify);
     ASSERT_EQ(leftover, ".narrate-" + std::to_string(killed.pid()) + ".tmp");
     kill(killed.pid(), SIGKILL);
@@ -243,11 +228,16 @@ TEST_F(NarrateFaultTest, NeverContactsTheSoundServer)
     ListeningSocket server(In("pulse-native"));
     ASSERT_TRUE(server.ok());
     testing_support::EnvVar pulse("PULSE_SERVER", "unix:" + In("pulse-native"));
-    WriteBytes(In("in.txt"), kText);
-    RunResult run = RunChild({In("in.txt"), In("out.wav")});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(ParseWav(ReadBytes(In("out.wav"))).valid);
+    // A short text, and one long enough to be rendered in pieces by workers.
+    std::string longText;
+    while (longText.size() < 20000) longText += kText;
+    for (const std::string& text : {std::string(kText), longText}) {
+        WriteBytes(In("in.txt"), text);
+        RunResult run = RunChild({In("in.txt"), In("out.wav")});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(ParseWav(ReadBytes(In("out.wav"))).valid);
+    }
     EXPECT_FALSE(server.Contacted());
 }
 
