@@ -3,7 +3,7 @@
 // back, and leaves the section's other keys as they were; a section written
 // whole holds just what was written.
 #include "fuzz_target.h"
-#include "scratch_folder.h"
+#include "scratch_dir.h"
 
 #include <syscalls.h>
 #include <winbase.h>
@@ -27,9 +27,9 @@ struct Setup {
         calls.fsync = &NoSync;
         override.emplace(calls);
     }
-    fuzz::ScratchFolder folder;
+    testing_support::ScratchDir folder;
     std::optional<win32::sys::ScopedOverride> override;
-    std::string file = folder / "fuzz.ini";
+    std::string file = (folder / "fuzz.ini").string();
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -58,19 +58,26 @@ std::string Read(const std::string& section, const std::string& key, const std::
     return std::string(buffer.data(), length);
 }
 
+// The strings of a list in which each one ends with a zero, as the profile
+// functions give names and lines.
+std::vector<std::string> SplitAtZeros(const std::vector<char>& buffer, std::size_t length)
+{
+    std::vector<std::string> strings;
+    for (std::size_t at = 0; at < length;) {
+        std::size_t end = std::find(buffer.begin() + static_cast<long>(at), buffer.end(), '\0') - buffer.begin();
+        strings.emplace_back(buffer.data() + at, end - at);
+        at = end + 1;
+    }
+    return strings;
+}
+
 // The names GetPrivateProfileStringA lists (a null section or key), cut to `room`.
 std::vector<std::string> Names(const char* section, const std::string& file, std::size_t room)
 {
     std::vector<char> buffer(room + 1, '\x7F');
     DWORD length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(), static_cast<DWORD>(room), file.c_str());
     FUZZ_CHECK(length < room && buffer[room] == '\x7F');
-    std::vector<std::string> names;
-    for (std::size_t at = 0; at < length;) {
-        std::size_t end = std::find(buffer.begin() + static_cast<long>(at), buffer.end(), '\0') - buffer.begin();
-        names.emplace_back(buffer.data() + at, end - at);
-        at = end + 1;
-    }
-    return names;
+    return SplitAtZeros(buffer, length);
 }
 
 // The lines GetPrivateProfileSectionA gives, cut to `room`.
@@ -79,13 +86,7 @@ std::vector<std::string> SectionLines(const std::string& section, const std::str
     std::vector<char> buffer(room + 1, '\x7F');
     DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(room), file.c_str());
     FUZZ_CHECK(length < room && buffer[room] == '\x7F');
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < length;) {
-        std::size_t end = std::find(buffer.begin() + static_cast<long>(at), buffer.end(), '\0') - buffer.begin();
-        lines.emplace_back(buffer.data() + at, end - at);
-        at = end + 1;
-    }
-    return lines;
+    return SplitAtZeros(buffer, length);
 }
 
 std::string_view TrimBlanks(std::string_view text)
