@@ -357,10 +357,10 @@ HRESULT RenderToWav(ISpVoice* voice, const std::string& path, const char16_t* te
 
 std::atomic<int> connects{0};
 
-pa_simple* CountedConnect(const pa_sample_spec* spec, const pa_buffer_attr* attr, int* error)
+pa_simple* CountedConnect(const pa_sample_spec* format, const pa_buffer_attr* attr, int* error)
 {
     ++connects;
-    return pulse::RealCalls().connect(spec, attr, error);
+    return pulse::RealCalls().connect(format, attr, error);
 }
 
 // Making a voice and rendering a file never contacts the sound server: only an
