@@ -252,6 +252,35 @@ TEST_F(SpVoiceTest, GetStatusTellsWhatIsBeingSpokenAndHowTheLastRequestEnded)
     EXPECT_EQ(status.hrLastResult, E_ACCESSDENIED);
 }
 
+// One notice per ended request, posted after the status tells its result; the
+// message and parameters are the caller's, a null window stops the notices.
+TEST_F(SpVoiceTest, EachEndedRequestIsPostedToTheNotifyWindow)
+{
+    NoticeWindow window;
+    auto voice = NewVoice();
+    auto stream = NewMemoryStream();
+    voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE);
+    CComPtr<ISpNotifySource> source;
+    ASSERT_EQ(voice.QueryInterface(&source), S_OK);
+    ASSERT_EQ(source->SetNotifyWindowMessage(window.handle(), WM_APP + 3, 1, 42), S_OK);
+    ASSERT_EQ(voice->Speak(u"First.", SPF_DEFAULT, nullptr), S_OK);
+    ASSERT_EQ(voice->SetNotifyWindowMessage(nullptr, 0, 0, 0), S_OK);
+    ASSERT_EQ(voice->Speak(u"Not told.", SPF_DEFAULT, nullptr), S_OK);
+    ASSERT_EQ(voice->SetNotifyWindowMessage(window.handle(), WM_APP + 3, 2, 42), S_OK);
+    stream->FailWith(E_ACCESSDENIED);
+    ASSERT_EQ(voice->Speak(u"Fails.", SPF_ASYNC, nullptr), S_OK);
+
+    MSG first = window.Next();
+    EXPECT_EQ(first.message, static_cast<UINT>(WM_APP + 3));
+    EXPECT_EQ(first.wParam, 1u);
+    EXPECT_EQ(first.lParam, 42);
+    MSG second = window.Next();
+    EXPECT_EQ(second.wParam, 2u) << "the request after the null window was not told";
+    SPVOICESTATUS status{};
+    ASSERT_EQ(voice->GetStatus(&status, nullptr), S_OK);
+    EXPECT_EQ(status.hrLastResult, E_ACCESSDENIED);
+}
+
 TEST_F(SpVoiceTest, PurgeDropsTheRequestBeingSpokenAndTheQueue)
 {
     auto voice = NewVoice();
