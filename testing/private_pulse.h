@@ -8,14 +8,19 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/prctl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -29,35 +34,46 @@ public:
     PrivatePulseServer(const PrivatePulseServer&) = delete;
     PrivatePulseServer& operator=(const PrivatePulseServer&) = delete;
 
-    // Starts the server; returns once it accepts clients (the daemonizing parent
-    // exits only after the server has loaded its modules). False when it failed.
+    // Starts the server; returns once it accepts clients (it says READY=1 on the
+    // service-manager socket after loading its modules). False when it failed.
     bool Start()
     {
         std::vector<std::string> args = {
-            "pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=-1", "--disable-shm=yes", "--system=no",
-            "--use-pid-file=yes", "--log-target=file:" + (folder_ / "log").string(),
+            "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes", "--system=no",
+            "--use-pid-file=no", "--log-target=file:" + (folder_ / "log").string(),
             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + (folder_ / "native").string(),
             "-L", "module-null-sink sink_name=varnel_private rate=22050 channels=1 format=s16le",
             "-L", "module-always-sink"};
+        const std::string notifyPath = (folder_ / "notify").string();
+        int notify = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, notifyPath.c_str(), sizeof address.sun_path - 1);
+        unlink(notifyPath.c_str());
+        if (notify < 0 || bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            if (notify >= 0) close(notify);
+            return false;
+        }
         std::vector<std::string> env = ChildEnvironment();
+        env.push_back("NOTIFY_SOCKET=" + notifyPath);
         std::vector<char*> argv = Pointers(args), envp = Pointers(env);
-        // The daemon is orphaned by its parent; as its reaper this process can wait
-        // for its end (the container's init may leave it a zombie that still
-        // counts as running).
-        prctl(PR_SET_CHILD_SUBREAPER, 1);
-        pid_t parent = 0;
-        if (posix_spawnp(&parent, "pulseaudio", nullptr, nullptr, argv.data(), envp.data()) != 0) return false;
-        int status = 0;
-        if (waitpid(parent, &status, 0) != parent || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
-        pid_ = ReadPid();
-        return pid_.has_value();
+        pid_t child = 0;
+        bool ready = false;
+        if (posix_spawnp(&child, "pulseaudio", nullptr, nullptr, argv.data(), envp.data()) == 0) {
+            pid_ = child;
+            ready = AwaitReady(notify, child);
+        }
+        close(notify);
+        if (!ready) Kill();
+        return ready;
     }
 
     // Kills the server as a crash would (SIGKILL) and returns once it is gone.
     void Kill()
     {
         if (!pid_) return;
-        if (kill(*pid_, SIGKILL) == 0) waitpid(*pid_, nullptr, 0);
+        kill(*pid_, SIGKILL);
+        waitpid(*pid_, nullptr, 0);
         pid_.reset();
     }
 
@@ -85,12 +101,27 @@ private:
         return env;
     }
 
-    std::optional<pid_t> ReadPid() const
+    // Waits for READY=1 on the socket, or for the server's end.
+    static bool AwaitReady(int notify, pid_t child)
     {
-        std::ifstream in(folder_ / "runtime" / "pid");
-        long pid = 0;
-        if (!(in >> pid) || pid <= 0) return std::nullopt;
-        return static_cast<pid_t>(pid);
+        int ended = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+        bool ready = false;
+        for (;;) {
+            pollfd waits[2] = {{notify, POLLIN, 0}, {ended, POLLIN, 0}};
+            if (poll(waits, ended >= 0 ? 2 : 1, -1) < 0 && errno != EINTR) break;
+            if (waits[0].revents & POLLIN) {
+                char said[512];
+                ssize_t length = recv(notify, said, sizeof said - 1, 0);
+                if (length > 0 && std::string_view(said, static_cast<std::size_t>(length)).find("READY=1") !=
+                                      std::string_view::npos) {
+                    ready = true;
+                    break;
+                }
+            }
+            if (ended >= 0 && (waits[1].revents & POLLIN)) break;  // it ended before it was ready
+        }
+        if (ended >= 0) close(ended);
+        return ready;
     }
 
     static std::vector<char*> Pointers(std::vector<std::string>& strings)
