@@ -1,6 +1,9 @@
 #include "espeak_library.h"
 
 #include <dlfcn.h>
+#include <link.h>
+
+#include <mutex>
 
 // Present only in sanitizer builds.
 extern "C" void __lsan_disable() __attribute__((weak));
@@ -16,6 +19,21 @@ bool Find(void* handle, const char* name, Function& function)
 {
     function = reinterpret_cast<Function>(dlsym(handle, name));
     return function != nullptr;
+}
+
+// The libraries espeak-ng brought in (the sound libraries behind pcaudiolib
+// mostly) keep no state of espeak-ng's, and loading them again takes twice as long
+// as loading espeak-ng itself: they stay once loaded, and each copy of espeak-ng
+// is fresh all the same.
+void KeepDependenciesLoaded(void* handle)
+{
+    static std::once_flag once;
+    std::call_once(once, [handle] {
+        link_map* library = nullptr;
+        if (dlinfo(handle, RTLD_DI_LINKMAP, &library) != 0 || !library) return;
+        for (link_map* loaded = library->l_next; loaded; loaded = loaded->l_next)
+            if (loaded->l_name && *loaded->l_name) dlopen(loaded->l_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    });
 }
 
 }  // namespace
@@ -36,6 +54,7 @@ std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
     std::unique_ptr<EspeakLibrary> library(new EspeakLibrary);
     library->handle_ = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (!library->handle_) return nullptr;
+    KeepDependenciesLoaded(library->handle_);
     decltype(&espeak_Initialize) initialize = nullptr;
     void* h = library->handle_;
     bool found = Find(h, "espeak_Initialize", initialize) && Find(h, "espeak_Terminate", library->terminate_)

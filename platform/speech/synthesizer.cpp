@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace speech {
 namespace {
@@ -34,6 +35,10 @@ std::string EscapeForSsml(std::string_view text)
 }
 
 int EspeakPitch(int pitch) { return 50 + 5 * std::clamp(pitch, -10, 10); }
+
+// Some voices' breath noise comes from the C library's rand(), whose state
+// outlives a copy of espeak-ng: a fresh copy starts from a new process's.
+void RestartRandomNumbers() { std::srand(1); }
 
 }  // namespace
 
@@ -110,6 +115,7 @@ Synthesizer::Session Synthesizer::Begin()
     if (library) {
         EspeakAllocationScope allocations;
         library->SetSynthCallback(&OnSamples);
+        RestartRandomNumbers();
     }
     return Session(std::move(lock), std::move(library));
 }
@@ -197,6 +203,7 @@ HRESULT SynthesizeOnFreshCopy(const std::string& voiceIdentifier, const SpeechSt
         EspeakAllocationScope allocations;
         library->SetSynthCallback(&OnSamples);
     }
+    RestartRandomNumbers();
     return SynthesizeOn(*library, voiceIdentifier, style, text, sink);
 }
 
