@@ -73,6 +73,7 @@ HRESULT SynthesizeOn(EspeakLibrary& espeak, const std::string& voiceIdentifier, 
         flags |= espeakSSML;
     }
     std::string buffer(text);  // espeak-ng wants a terminated string
+    std::lock_guard turn(RandomSequenceTurn());
     auto synthesize = [&](const PcmSink& target) {
         currentSink = &target;
         sinkStopped = false;

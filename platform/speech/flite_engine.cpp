@@ -19,12 +19,6 @@ constexpr std::size_t kLongestUtteranceBytes = 600;  // keeps the first audio ne
 constexpr unsigned kNoiseSeed = 1;
 constexpr int kNormalWpm = 175;
 
-std::mutex& FliteTurn()
-{
-    static std::mutex turn;
-    return turn;
-}
-
 // "cmu_us_slt" -> "SLT, English (America), flite"
 std::string DescriptionOf(const std::string& name)
 {
@@ -120,7 +114,7 @@ public:
         if (found == library_.voices().end()) return SPERR_ENGINE_FAILED;
         std::string spelled;
         if (style.spell) text = spelled = Spelled(text);
-        std::lock_guard turn(FliteTurn());
+        std::lock_guard turn(RandomSequenceTurn());
         for (std::string_view utterance : Utterances(text)) {
             HRESULT hr = SynthesizeUtterance(*found->voice, style, std::string(utterance), sink);
             if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;

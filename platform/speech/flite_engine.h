@@ -1,7 +1,7 @@
 // flite as one of the engine's synthesizers: its English voices beside espeak-ng's.
-// flite draws the noise of its clustergen voices from the C library's rand(), one
-// sequence for the whole process, so syntheses take turns and each utterance
-// starts from the same seed: the same request gives the same samples.
+// flite draws the noise of its clustergen voices from the C library's rand(), so a
+// synthesis holds RandomSequenceTurn and each utterance starts from the same seed:
+// the same request gives the same samples.
 #pragma once
 
 #include "voice_engine.h"

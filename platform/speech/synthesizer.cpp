@@ -33,6 +33,12 @@ int WordsPerMinuteForRate(int rate)
     return static_cast<int>(std::lround(kNormalWpm * factor));
 }
 
+std::mutex& RandomSequenceTurn()
+{
+    static std::mutex turn;
+    return turn;
+}
+
 bool VoiceEngine::Has(const std::string& voice) const
 {
     const auto& voices = Voices();

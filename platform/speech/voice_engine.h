@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,11 @@ using PcmSink = std::function<bool(const std::int16_t* samples, std::size_t coun
 // Words per minute for a rate: 175 at 0, 550 at 10 (about three times as fast), 58 at -10
 // (a third). Strictly increasing; every synthesizer speaks over this range.
 int WordsPerMinuteForRate(int rate);
+
+// espeak-ng and flite both draw noise from the C library's rand(), one sequence for
+// the whole process: a synthesis holds this while it runs, so no other one moves the
+// sequence under it.
+std::mutex& RandomSequenceTurn();
 
 class VoiceEngine {
 public:

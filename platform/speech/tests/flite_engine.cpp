@@ -140,13 +140,17 @@ TEST(FliteEngine, SameInputGivesIdenticalSamplesAfterAStopAndBesideAnotherThread
               S_OK);
     EXPECT_EQ(calls, 3u);
     EXPECT_EQ(Synthesize("flite/cmu_us_slt", {}, kText), slt);
-    // Two requests at once (flite's noise comes from one generator per process).
-    std::vector<std::int16_t> sltBeside, kalBeside;
+    // Requests at once, flite's and espeak-ng's (both draw noise from rand()).
+    auto espeak = Synthesize("gmw/en", {}, kText);
+    std::vector<std::int16_t> sltBeside, kalBeside, espeakBeside;
     std::thread other([&] { kalBeside = Synthesize("flite/cmu_us_kal", {}, kText); });
+    std::thread third([&] { espeakBeside = Synthesize("gmw/en", {}, kText); });
     sltBeside = Synthesize("flite/cmu_us_slt", {}, kText);
     other.join();
+    third.join();
     EXPECT_EQ(sltBeside, slt);
     EXPECT_EQ(kalBeside, kal);
+    EXPECT_EQ(espeakBeside, espeak);
 }
 
 TEST(FliteEngine, UnknownVoicesFailAndLongTextsAreSpokenWhole)
