@@ -91,6 +91,7 @@ struct StreamState {
     {
         if (!stopped && resampler) stopped = !resampler->Finish(*sink);
     }
+    bool Failed() const { return resampler && resampler->failed(); }
 };
 
 int OnChunk(const cst_wave* wave, int start, int size, int, cst_audio_streaming_info* info)
@@ -151,13 +152,14 @@ private:
         utterance = f.DoSynth(utterance, &voice, f.UttSynth);
         if (state.stopped) {
             if (utterance) f.DeleteUtterance(utterance);
-            return S_FALSE;
+            return state.Failed() ? SPERR_ENGINE_FAILED : S_FALSE;
         }
         if (!utterance) return SPERR_ENGINE_FAILED;
         // Whatever the voice made without streaming it.
         if (const cst_wave* wave = f.UttWave(utterance)) state.PassOn(*wave, wave->num_samples);
         f.DeleteUtterance(utterance);
         state.Finish();
+        if (state.Failed()) return SPERR_ENGINE_FAILED;
         return state.stopped ? S_FALSE : S_OK;
     }
 

@@ -11,6 +11,7 @@ Resampler::Resampler(int fromRate, int toRate) : ratio_(double(toRate) / fromRat
 {
     int error = 0;
     state_ = src_new(SRC_SINC_MEDIUM_QUALITY, 1, &error);
+    failed_ = state_ == nullptr;
     in_.resize(kChunkSamples);
     out_.resize(static_cast<std::size_t>(kChunkSamples * ratio_) + 64);
     ready_.resize(out_.size());
@@ -48,7 +49,10 @@ bool Resampler::Process(const std::int16_t* samples, std::size_t count, bool las
     for (;;) {
         data.data_out = out_.data();
         data.output_frames = static_cast<long>(out_.size());
-        if (src_process(state_, &data) != 0) return false;
+        if (src_process(state_, &data) != 0) {
+            failed_ = true;
+            return false;
+        }
         if (data.output_frames_gen > 0) {
             src_float_to_short_array(out_.data(), reinterpret_cast<short*>(ready_.data()),
                                      static_cast<int>(data.output_frames_gen));

@@ -18,6 +18,8 @@ public:
     Resampler(const Resampler&) = delete;
     Resampler& operator=(const Resampler&) = delete;
 
+    // False when libsamplerate failed (no memory): then nothing more comes out.
+    bool failed() const { return failed_; }
     // Hands what is ready to `sink`; false when the sink stopped or the converter failed.
     bool Push(const std::int16_t* samples, std::size_t count, const PcmSink& sink);
     // Hands over the rest once the input has ended; the resampler starts over after.
@@ -27,6 +29,7 @@ private:
     bool Process(const std::int16_t* samples, std::size_t count, bool last, const PcmSink& sink);
 
     SRC_STATE* state_ = nullptr;
+    bool failed_ = false;
     double ratio_;
     std::vector<float> in_, out_;
     std::vector<std::int16_t> ready_;
