@@ -1,5 +1,7 @@
 #include "espeak_library.h"
 
+#include "module_calls.h"
+
 #include <dlfcn.h>
 #include <link.h>
 
@@ -52,7 +54,7 @@ std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
 {
     EspeakAllocationScope allocations;
     std::unique_ptr<EspeakLibrary> library(new EspeakLibrary);
-    library->handle_ = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+    library->handle_ = modules::Calls().open(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (!library->handle_) return nullptr;
     KeepDependenciesLoaded(library->handle_);
     decltype(&espeak_Initialize) initialize = nullptr;
