@@ -121,8 +121,21 @@ private:
     std::unique_ptr<EspeakLibrary> library_;
 };
 
+// The copy that listed the voices, kept for the preferred-voice questions that
+// follow it at start-up. A copy is only fresh when no other is loaded (dlopen
+// hands out the loaded one), so whatever loads a copy drops this one first.
+std::mutex listingMutex;
+std::unique_ptr<EspeakLibrary> listingCopy;
+
+void DropListingCopy()
+{
+    std::lock_guard lock(listingMutex);
+    listingCopy.reset();
+}
+
 std::unique_ptr<EspeakLibrary> LoadWithCallback()
 {
+    DropListingCopy();
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library || library->sampleRate() != kNativeSampleRate) return nullptr;
     EspeakAllocationScope allocations;
@@ -134,6 +147,7 @@ std::unique_ptr<EspeakLibrary> LoadWithCallback()
 
 std::unique_ptr<EspeakEngine> EspeakEngine::Load()
 {
+    DropListingCopy();
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library || library->sampleRate() != kNativeSampleRate) return nullptr;
     std::unique_ptr<EspeakEngine> engine(new EspeakEngine);
@@ -147,6 +161,8 @@ std::unique_ptr<EspeakEngine> EspeakEngine::Load()
         std::string language = v->languages && v->languages[0] ? v->languages + 1 : "";
         engine->voices_.push_back({identifier, v->name ? v->name : identifier, language});
     }
+    std::lock_guard lock(listingMutex);
+    listingCopy = std::move(library);
     return engine;
 }
 
@@ -154,12 +170,13 @@ std::string EspeakEngine::PreferredVoiceFor(const std::string& languageTag)
 {
     std::lock_guard lock(mutex_);
     if (languageTag.empty()) return {};
-    auto library = EspeakLibrary::Load(kBufferMs);
-    if (!library) return {};
+    std::lock_guard listing(listingMutex);
+    if (!listingCopy) listingCopy = EspeakLibrary::Load(kBufferMs);
+    if (!listingCopy) return {};
     EspeakAllocationScope allocations;
     espeak_VOICE wanted{};
     wanted.languages = languageTag.c_str();
-    const espeak_VOICE** found = library->ListVoices(&wanted);
+    const espeak_VOICE** found = listingCopy->ListVoices(&wanted);
     for (int i = 0; found && found[i]; ++i) {
         std::string identifier = found[i]->identifier ? found[i]->identifier : "";
         if (!identifier.empty() && identifier.rfind("mb/", 0) != 0) return identifier;

@@ -110,14 +110,13 @@ public:
     {
         if (!IsFliteVoice(voiceIdentifier)) return SPERR_ENGINE_FAILED;
         const std::string name = voiceIdentifier.substr(std::string_view(kPrefix).size());
-        auto found = std::find_if(library_.voices().begin(), library_.voices().end(),
-                                  [&](const FliteVoice& v) { return v.name == name; });
-        if (found == library_.voices().end()) return SPERR_ENGINE_FAILED;
+        cst_voice* voice = library_.Voice(name);
+        if (!voice) return SPERR_ENGINE_FAILED;
         std::string spelled;
         if (style.spell) text = spelled = Spelled(text);
         std::lock_guard turn(RandomSequenceTurn());
         for (std::string_view utterance : Utterances(text)) {
-            HRESULT hr = SynthesizeUtterance(*found->voice, style, std::string(utterance), sink);
+            HRESULT hr = SynthesizeUtterance(*voice, style, std::string(utterance), sink);
             if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
         }
         return S_OK;
@@ -181,8 +180,8 @@ std::unique_ptr<FliteEngine> FliteEngine::Load()
 
 FliteEngine::FliteEngine(const FliteLibrary& library) : library_(library)
 {
-    for (const FliteVoice& voice : library.voices())
-        voices_.push_back({kPrefix + voice.name, DescriptionOf(voice.name), "en-us"});
+    for (const std::string& name : library.voices())
+        voices_.push_back({kPrefix + name, DescriptionOf(name), "en-us"});
 }
 
 std::string FliteEngine::PreferredVoiceFor(const std::string& languageTag)

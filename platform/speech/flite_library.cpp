@@ -3,7 +3,10 @@
 #include "module_calls.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,12 +37,16 @@ bool FindAll(void* h, FliteLibrary& f)
     return found;
 }
 
+std::string VoiceLibraryName(const std::string& voice) { return "libflite_" + voice + ".so.1"; }
+
 // A voice library's voice, registered once per process (flite keeps it in a global).
 cst_voice* RegisteredVoice(const std::string& name)
 {
+    static std::mutex mutex;
     static std::map<std::string, cst_voice*> registered;
+    std::lock_guard lock(mutex);
     if (auto at = registered.find(name); at != registered.end()) return at->second;
-    void* handle = modules::Calls().open(("libflite_" + name + ".so.1").c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = modules::Calls().open(VoiceLibraryName(name).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) return nullptr;
     using Register = cst_voice* (*)(const char* voxdir);
     Register registerVoice = nullptr;
@@ -52,7 +59,24 @@ cst_voice* RegisteredVoice(const std::string& name)
     return voice;
 }
 
+// The voices whose libraries lie beside libflite, as the package installs them.
+std::vector<std::string> InstalledVoices(void* flite)
+{
+    char folder[PATH_MAX] = {};
+    if (dlinfo(flite, RTLD_DI_ORIGIN, folder) != 0) return {};
+    std::vector<std::string> installed;
+    for (const std::string& name : FliteVoiceNames())
+        if (access((std::string(folder) + "/" + VoiceLibraryName(name)).c_str(), R_OK) == 0) installed.push_back(name);
+    return installed;
+}
+
 }  // namespace
+
+cst_voice* FliteLibrary::Voice(const std::string& name) const
+{
+    if (std::find(voices_.begin(), voices_.end(), name) == voices_.end()) return nullptr;
+    return RegisteredVoice(name);
+}
 
 const std::vector<std::string>& FliteVoiceNames()
 {
@@ -77,8 +101,7 @@ const FliteLibrary* FliteLibrary::Load()
         dlclose(handle);
         return nullptr;
     }
-    for (const std::string& name : FliteVoiceNames())
-        if (cst_voice* voice = RegisteredVoice(name)) library->voices_.push_back({name, voice});
+    library->voices_ = InstalledVoices(handle);
     if (library->voices_.empty()) return nullptr;  // libflite stays loaded: voices may come later
     loaded = std::move(library);
     return loaded.get();

@@ -1,6 +1,7 @@
 // flite, loaded at run time so that a machine without it keeps espeak-ng's voices.
 // Its voices live in the voice libraries' globals once registered, so the library
-// is loaded once and never unloaded.
+// is loaded once and never unloaded. A voice's library is loaded when the voice
+// first speaks: loading all five costs more than the rest of start-up.
 #pragma once
 
 #include <flite.h>
@@ -10,18 +11,17 @@
 
 namespace speech {
 
-struct FliteVoice {
-    std::string name;  // flite's name, e.g. "cmu_us_slt"
-    cst_voice* voice;
-};
 
 class FliteLibrary {
 public:
-    // The process's flite with the voices that could be registered; nullptr when
+    // The process's flite with the voices installed beside it; nullptr when
     // libflite or every voice is missing (tried again on the next call).
     static const FliteLibrary* Load();
 
-    const std::vector<FliteVoice>& voices() const { return voices_; }
+    // flite's names ("cmu_us_slt") of the installed voices.
+    const std::vector<std::string>& voices() const { return voices_; }
+    // The voice, registered on first use; nullptr when it cannot be loaded.
+    cst_voice* Voice(const std::string& name) const;
 
     decltype(&new_utterance) NewUtterance = nullptr;
     decltype(&delete_utterance) DeleteUtterance = nullptr;
@@ -37,7 +37,7 @@ public:
 
 private:
     FliteLibrary() = default;
-    std::vector<FliteVoice> voices_;
+    std::vector<std::string> voices_;
 };
 
 // The voices flite can have, in the order they are listed.

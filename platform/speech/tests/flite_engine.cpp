@@ -207,5 +207,38 @@ TEST(FliteEngine, WithoutFliteTheEspeakVoicesRemainAndNothingIsSaid)
     EXPECT_EQ(synthesizer.Synthesize("flite/cmu_us_slt", {}, kText, count), SPERR_ENGINE_FAILED);
 }
 
+std::vector<std::string> opened;  // what the engine asked to load while recording
+
+void* RecordingOpen(const char* name, int flags)
+{
+    opened.emplace_back(name);
+    return modules::RealCalls().open(name, flags);
+}
+
+// Run alone (as ctest does), this also shows that listing loads no voice library.
+TEST(FliteEngine, OnlyTheLibraryOfTheVoiceThatSpeaksIsLoaded)
+{
+    opened.clear();
+    std::vector<std::int16_t> samples;
+    {
+        modules::ScopedOverride recording({RecordingOpen});
+        auto flite = FliteEngine::Load();
+        ASSERT_NE(flite, nullptr);
+        std::vector<std::string> listed;
+        for (const InstalledVoice& voice : flite->Voices()) listed.push_back(voice.identifier);
+        EXPECT_EQ(listed, kFliteVoices);
+        EXPECT_EQ(flite->Begin()->Synthesize("flite/cmu_us_kal", {}, kText,
+                                             [&](const std::int16_t* s, std::size_t n) {
+                                                 samples.insert(samples.end(), s, s + n);
+                                                 return true;
+                                             }),
+                  S_OK);
+    }
+    for (const std::string& name : opened)
+        EXPECT_TRUE(name.find("libflite_cmu_us_") == std::string::npos || name == "libflite_cmu_us_kal.so.1") << name;
+    EXPECT_EQ(samples, Synthesize("flite/cmu_us_kal", {}, kText));
+    EXPECT_GT(Peak(samples), 1000);
+}
+
 }  // namespace
 }  // namespace speech

@@ -2,6 +2,7 @@
 // recorded from the test sink's monitor. These tests fail without a server.
 #include "sp_mm_audio_out.h"
 
+#include "module_calls.h"
 #include "monitor_recorder.h"
 #include "speech_test_support.h"
 #include "voice_catalog.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace speech {
 namespace {
@@ -94,6 +96,24 @@ TEST_F(AudioOutTest, WithoutAServerSpeakingFailsAtOnceAndStoppingStillWorks)
     EXPECT_EQ(voice->Speak(u"", SPF_PURGEBEFORESPEAK, nullptr), S_OK);
     EXPECT_EQ(voice->WaitUntilDone(INFINITE), S_OK);
     EXPECT_LT(Clock::now() - started, 200ms);
+}
+
+void* OpenAllButPulse(const char* name, int flags)
+{
+    if (std::string_view(name).find("pulse") != std::string_view::npos) return nullptr;
+    return modules::RealCalls().open(name, flags);
+}
+
+TEST_F(AudioOutTest, WithoutPulseAudioInstalledSpeakingFailsAndWorksOnceItIsBack)
+{
+    {
+        modules::ScopedOverride noLibrary(modules::Table{OpenAllButPulse});
+        auto voice = NewVoice();
+        EXPECT_EQ(voice->Speak(kSentence, SPF_DEFAULT, nullptr), SPERR_NO_DRIVER);
+        EXPECT_EQ(voice->WaitUntilDone(INFINITE), S_OK);
+    }
+    auto voice = NewVoice();
+    EXPECT_EQ(voice->Speak(u"Back.", SPF_DEFAULT, nullptr), S_OK);
 }
 
 TEST_F(AudioOutTest, AServerAddressThatDoesNotAnswerFailsPromptly)

@@ -1,5 +1,7 @@
 #include "synthesizer.h"
 
+#include "espeak_engine.h"
+
 #include <sapi.h>
 
 #include <gtest/gtest.h>
@@ -116,6 +118,50 @@ TEST(Synthesizer, TextWithAngleBracketsIsSafeInEveryStyle)
     SpeechStyle emphasised;
     emphasised.emphasis = true;
     EXPECT_FALSE(Synthesize("gmw/en", emphasised, "a < b & c > d </emphasis>").empty());
+}
+
+}  // namespace
+}  // namespace speech
+
+namespace speech {
+namespace {
+
+std::vector<std::int16_t> SynthesizeOn(VoiceEngine& engine, const std::string& voice, std::string_view text)
+{
+    std::vector<std::int16_t> samples;
+    EXPECT_EQ(engine.Begin()->Synthesize(voice, {}, text,
+                                         [&](const std::int16_t* s, std::size_t n) {
+                                             samples.insert(samples.end(), s, s + n);
+                                             return true;
+                                         }),
+              S_OK);
+    return samples;
+}
+
+TEST(EspeakEngine, ListingAndPreferredVoicesInterleavedWithSynthesesChangeNeitherAnswersNorSamples)
+{
+    const std::string text = "Labdien, \u0161odien ir jauka diena.";
+    std::vector<std::int16_t> fresh;
+    ASSERT_EQ(SynthesizeOnFreshCopy("bat/lv", {}, text,
+                                    [&](const std::int16_t* s, std::size_t n) {
+                                        fresh.insert(fresh.end(), s, s + n);
+                                        return true;
+                                    }),
+              S_OK);
+    ASSERT_FALSE(fresh.empty());
+
+    auto engine = EspeakEngine::Load();
+    ASSERT_NE(engine, nullptr);
+    auto again = EspeakEngine::Load();  // a second listing while the first engine lives
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Voices().size(), engine->Voices().size());
+    const std::string german = engine->PreferredVoiceFor("de");
+    EXPECT_FALSE(german.empty());
+    EXPECT_EQ(engine->PreferredVoiceFor("xx-nowhere"), "");
+    EXPECT_EQ(SynthesizeOn(*engine, "bat/lv", text), fresh);
+    EXPECT_EQ(engine->PreferredVoiceFor("de"), german);  // asked again after a synthesis
+    EXPECT_EQ(again->PreferredVoiceFor("de"), german);
+    EXPECT_EQ(SynthesizeOn(*again, "bat/lv", text), fresh);
 }
 
 }  // namespace
