@@ -1,6 +1,6 @@
 #include "LoadTextFile.h"
 
-#include "locale_setting.h"
+#include <locale_guard.h>
 #include "text_memory.h"
 
 #include <scratch_dir.h>
@@ -16,7 +16,7 @@
 namespace {
 
 using testing_support::ScratchDir;
-using textload_test::LocaleSetting;
+using testing_support::LocaleGuard;
 
 struct Loaded {
     BOOL result = FALSE;
@@ -124,7 +124,7 @@ TEST_F(LoadTextFileTest, LargeFileKeepsEveryByte)
 
 TEST_F(LoadTextFileTest, Utf8LocaleConvertsMultiByteCharacters)
 {
-    LocaleSetting locale("en_US.UTF-8");
+    LocaleGuard locale("en_US.UTF-8");
     Loaded loaded = Load(Write("h\xC3\xA9llo, \xE4\xB8\x96\xE7\x95\x8C."));  // héllo, 世界.
     EXPECT_EQ(loaded.out, "13 char to be conerted......");  // bytes, not characters
     ASSERT_NE(loaded.raw, nullptr);
@@ -133,7 +133,7 @@ TEST_F(LoadTextFileTest, Utf8LocaleConvertsMultiByteCharacters)
 
 TEST_F(LoadTextFileTest, InvalidUtf8BecomesReplacementCharacters)
 {
-    LocaleSetting locale("C.UTF-8");
+    LocaleGuard locale("C.UTF-8");
     Loaded loaded = Load(Write("a\xFF\xC3z"));
     ASSERT_NE(loaded.raw, nullptr);
     std::u16string text(loaded.raw);
@@ -144,7 +144,7 @@ TEST_F(LoadTextFileTest, InvalidUtf8BecomesReplacementCharacters)
 
 TEST_F(LoadTextFileTest, GbkLocaleKeepsFullWidthPunctuation)
 {
-    LocaleSetting locale("zh_CN.GBK");
+    LocaleGuard locale("zh_CN.GBK");
     ASSERT_EQ(GetACP(), 936u);
     // 你好，世界。 in code page 936, then an ASCII comma and full stop.
     Loaded loaded = Load(Write("\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\xA1\xA3,.\r\n"));

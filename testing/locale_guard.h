@@ -1,5 +1,6 @@
-// Test helper: sets the locale variables for one test and puts them back,
-// re-reading the ANSI code page both times.
+// Test helper: puts a locale in force for one test (LANG alone, so nothing
+// overrides it) and afterwards all three locale variables back, re-reading the
+// ANSI code page both times.
 #pragma once
 
 #include <cstdlib>
@@ -8,7 +9,7 @@
 
 #include <codepage.h>
 
-namespace win32_test {
+namespace testing_support {
 
 class LocaleGuard {
 public:
@@ -46,4 +47,4 @@ private:
     std::optional<std::string> lcAll_, lcCtype_, lang_;
 };
 
-}  // namespace win32_test
+}  // namespace testing_support
