@@ -2,10 +2,6 @@
 
 #include <dlfcn.h>
 
-// Present only in sanitizer builds.
-extern "C" void __lsan_disable() __attribute__((weak));
-extern "C" void __lsan_enable() __attribute__((weak));
-
 namespace speech {
 namespace {
 
@@ -20,19 +16,8 @@ bool Find(void* handle, const char* name, Function& function)
 
 }  // namespace
 
-EspeakAllocationScope::EspeakAllocationScope()
-{
-    if (__lsan_disable) __lsan_disable();
-}
-
-EspeakAllocationScope::~EspeakAllocationScope()
-{
-    if (__lsan_enable) __lsan_enable();
-}
-
 std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
 {
-    EspeakAllocationScope allocations;
     std::unique_ptr<EspeakLibrary> library(new EspeakLibrary);
     library->handle_ = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (!library->handle_) return nullptr;
@@ -54,7 +39,6 @@ std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
 
 EspeakLibrary::~EspeakLibrary()
 {
-    EspeakAllocationScope allocations;
     if (terminate_) terminate_();
     if (handle_) dlclose(handle_);
 }

@@ -73,7 +73,6 @@ Synthesizer::Synthesizer()
     auto library = EspeakLibrary::Load(kBufferMs);
     available_ = library && library->sampleRate() == kNativeSampleRate;
     if (!available_) return;
-    EspeakAllocationScope allocations;
     const espeak_VOICE** list = library->ListVoices(nullptr);
     for (int i = 0; list && list[i]; ++i) {
         const espeak_VOICE* v = list[i];
@@ -91,7 +90,6 @@ std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
     if (!available_ || languageTag.empty()) return {};
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library) return {};
-    EspeakAllocationScope allocations;
     espeak_VOICE wanted{};
     wanted.languages = languageTag.c_str();
     const espeak_VOICE** found = library->ListVoices(&wanted);
@@ -107,10 +105,7 @@ Synthesizer::Session Synthesizer::Begin()
     std::unique_lock lock(mutex_);
     std::unique_ptr<EspeakLibrary> library;
     if (available_) library = EspeakLibrary::Load(kBufferMs);
-    if (library) {
-        EspeakAllocationScope allocations;
-        library->SetSynthCallback(&OnSamples);
-    }
+    if (library) library->SetSynthCallback(&OnSamples);
     return Session(std::move(lock), std::move(library));
 }
 
@@ -131,7 +126,6 @@ namespace {
 HRESULT SynthesizeOn(EspeakLibrary& espeak, const std::string& voiceIdentifier, const SpeechStyle& style,
                      std::string_view text, const PcmSink& sink)
 {
-    EspeakAllocationScope allocations;
     if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
     const int wordsPerMinute = WordsPerMinuteForRate(style.rate);
@@ -194,7 +188,6 @@ HRESULT SynthesizeOnFreshCopy(const std::string& voiceIdentifier, const SpeechSt
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library || library->sampleRate() != kNativeSampleRate) return SPERR_ENGINE_FAILED;
     {
-        EspeakAllocationScope allocations;
         library->SetSynthCallback(&OnSamples);
     }
     return SynthesizeOn(*library, voiceIdentifier, style, text, sink);
