@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include <windef.h>
@@ -24,5 +25,10 @@ const char* IconvName(UINT codePage);
 // The largest length <= limit that does not end inside a character of
 // `text` in the code page.
 std::size_t CharacterBoundary(UINT codePage, std::string_view text, std::size_t limit);
+
+// UTF-8 text in the ANSI code page, through MultiByteToWideChar and
+// WideCharToMultiByte; invalid bytes become U+FFFD first, characters the code
+// page lacks "?"; "" when the text cannot be converted.
+std::string Utf8ToAnsi(std::string_view utf8);
 
 }  // namespace win32::nls
