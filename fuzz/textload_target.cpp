@@ -2,7 +2,7 @@
 // the ANSI code page, under UTF-8 (first byte even) and under GBK (odd).
 #include "fuzz_target.h"
 
-#include <LoadTextFile.h>
+#include <load_text_file.h>
 #include <codepage.h>
 #include <winnls.h>
 

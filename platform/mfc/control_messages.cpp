@@ -1,7 +1,7 @@
 // The system's side of controls: text, check state, selection and list messages.
-#include "window_record.h"
+#include "framework_window.h"
 
-#include "gui_text.h"
+#include "qt_text.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

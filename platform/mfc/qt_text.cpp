@@ -1,4 +1,4 @@
-#include "gui_text.h"
+#include "qt_text.h"
 
 #include "window_driver.h"
 

@@ -1,4 +1,4 @@
-#include "LoadTextFile.h"
+#include "load_text_file.h"
 
 #include <locale_guard.h>
 #include "text_memory.h"

@@ -1,4 +1,4 @@
-#include "status_text.h"
+#include "hresult_text.h"
 
 #include <winbase.h>
 
