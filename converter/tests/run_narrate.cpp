@@ -1,7 +1,7 @@
 #include "run_narrate.h"
 
 #include "converter_test_support.h"
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 #include <scratch_dir.h>
@@ -39,7 +39,7 @@ protected:
         ULONG count = 0;
         {
             CComPtr<IEnumSpObjectTokens> tokens;
-            if (SUCCEEDED(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens))) tokens->GetCount(&count);
+            if (SUCCEEDED(SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens))) tokens->GetCount(&count);
         }
         CoUninitialize();
         return count;

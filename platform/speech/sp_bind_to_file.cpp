@@ -1,8 +1,6 @@
-#include "sp_bind_to_file.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
-
-namespace narrate {
 
 HRESULT SPBindToFile(LPCWSTR fileName, SPFILEMODE mode, ISpStream** stream, const GUID* formatId,
                      const WAVEFORMATEX* waveFormat, ULONGLONG eventInterest)
@@ -14,5 +12,3 @@ HRESULT SPBindToFile(LPCWSTR fileName, SPFILEMODE mode, ISpStream** stream, cons
     if (SUCCEEDED(hr)) *stream = created.Detach();
     return hr;
 }
-
-}  // namespace narrate

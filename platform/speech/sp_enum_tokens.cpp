@@ -1,10 +1,8 @@
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 
-namespace narrate {
-
-HRESULT SpGetCategoryFromId(LPCWSTR categoryId, ISpObjectTokenCategory** category, BOOL createIfNotExist)
+HRESULT SpGetCategoryFromId(const WCHAR* categoryId, ISpObjectTokenCategory** category, BOOL createIfNotExist)
 {
     if (!category) return E_POINTER;
     CComPtr<ISpObjectTokenCategory> created;
@@ -14,7 +12,7 @@ HRESULT SpGetCategoryFromId(LPCWSTR categoryId, ISpObjectTokenCategory** categor
     return hr;
 }
 
-HRESULT SpEnumTokens(LPCWSTR categoryId, LPCWSTR requiredAttributes, LPCWSTR optionalAttributes,
+HRESULT SpEnumTokens(const WCHAR* categoryId, const WCHAR* requiredAttributes, const WCHAR* optionalAttributes,
                      IEnumSpObjectTokens** tokens)
 {
     if (!tokens) return E_POINTER;
@@ -23,5 +21,3 @@ HRESULT SpEnumTokens(LPCWSTR categoryId, LPCWSTR requiredAttributes, LPCWSTR opt
     if (SUCCEEDED(hr)) hr = category->EnumTokens(requiredAttributes, optionalAttributes, tokens);
     return hr;
 }
-
-}  // namespace narrate

@@ -1,4 +1,4 @@
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 #include <objbase.h>
@@ -16,7 +16,7 @@ protected:
 TEST_F(SpEnumTokensTest, CategoryFromIdIsSetToThatId)
 {
     CComPtr<ISpObjectTokenCategory> category;
-    ASSERT_EQ(narrate::SpGetCategoryFromId(SPCAT_VOICES, &category), S_OK);
+    ASSERT_EQ(SpGetCategoryFromId(SPCAT_VOICES, &category), S_OK);
     ASSERT_TRUE(category);
     LPWSTR id = nullptr;
     ASSERT_EQ(category->GetId(&id), S_OK);
@@ -27,10 +27,10 @@ TEST_F(SpEnumTokensTest, CategoryFromIdIsSetToThatId)
 TEST_F(SpEnumTokensTest, UnknownCategoryHandsNothingBack)
 {
     ISpObjectTokenCategory* category = nullptr;
-    EXPECT_TRUE(FAILED(narrate::SpGetCategoryFromId(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\NoSuchCategory", &category)));
+    EXPECT_TRUE(FAILED(SpGetCategoryFromId(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\NoSuchCategory", &category)));
     EXPECT_EQ(category, nullptr);
     IEnumSpObjectTokens* tokens = nullptr;
-    EXPECT_TRUE(FAILED(narrate::SpEnumTokens(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\NoSuchCategory", nullptr, nullptr, &tokens)));
+    EXPECT_TRUE(FAILED(SpEnumTokens(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\NoSuchCategory", nullptr, nullptr, &tokens)));
     EXPECT_EQ(tokens, nullptr);
 }
 

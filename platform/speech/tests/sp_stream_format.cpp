@@ -1,10 +1,28 @@
-#include "sp_stream_format.h"
+#include <sphelper.h>
 
-#include "fake_voice.h"
+#include <atlbase.h>
+#include <com_object.h>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Reports 22050 Hz 16-bit mono and counts the calls.
+class FormatReporting final : public ComObject<ISpStreamFormat> {
+public:
+    STDMETHOD(Write)(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+    STDMETHOD(GetFormat)(GUID* formatId, WAVEFORMATEX** format) override
+    {
+        ++formatCalls;
+        auto* wave = static_cast<WAVEFORMATEX*>(CoTaskMemAlloc(sizeof(WAVEFORMATEX)));
+        if (!wave) return E_OUTOFMEMORY;
+        *wave = {WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
+        *formatId = SPDFID_WaveFormatEx;
+        *format = wave;
+        return S_OK;
+    }
+    int formatCalls = 0;
+};
 
 // Fails GetFormat after handing back a block, as a careless stream might.
 class FailingFormat final : public ComObject<ISpStreamFormat> {
@@ -20,9 +38,9 @@ public:
 
 TEST(CSpStreamFormat, TakesOverTheStreamsFormat)
 {
-    CComPtr<converter_test::FakeOutput> stream;
-    stream.Attach(new converter_test::FakeOutput);
-    narrate::CSpStreamFormat format;
+    CComPtr<FormatReporting> stream;
+    stream.Attach(new FormatReporting);
+    CSpStreamFormat format;
     EXPECT_EQ(format.FormatId(), GUID_NULL);
     EXPECT_EQ(format.WaveFormatExPtr(), nullptr);
     ASSERT_EQ(format.AssignFormat(stream), S_OK);
@@ -37,7 +55,7 @@ TEST(CSpStreamFormat, FailureLeavesAnEmptyRecord)
 {
     CComPtr<FailingFormat> failing;
     failing.Attach(new FailingFormat);
-    narrate::CSpStreamFormat format;
+    CSpStreamFormat format;
     EXPECT_EQ(format.AssignFormat(failing), E_FAIL);
     EXPECT_EQ(format.FormatId(), GUID_NULL);
     EXPECT_EQ(format.WaveFormatExPtr(), nullptr);

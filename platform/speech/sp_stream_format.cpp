@@ -1,6 +1,4 @@
-#include "sp_stream_format.h"
-
-namespace narrate {
+#include <sphelper.h>
 
 CSpStreamFormat::~CSpStreamFormat() { Clear(); }
 
@@ -19,5 +17,3 @@ HRESULT CSpStreamFormat::AssignFormat(ISpStreamFormat* stream)
     if (FAILED(hr)) Clear();  // a half-filled answer is not a format
     return hr;
 }
-
-}  // namespace narrate
