@@ -2,7 +2,7 @@
 
 #include "text_memory.h"
 
-#include <crtio.h>
+#include <stdio.h>
 #include <libloaderapi.h>
 #include <winbase.h>
 #include <winnls.h>

@@ -9,9 +9,9 @@ RunSettings ReadRunSettings(int argc, char** argv)
     RunSettings settings;
     if (argc > 1) settings.inputPath = argv[1];
     if (argc > 2) settings.outputPath = argv[2];
-    if (argc > 3) settings.voiceNumber = win32::crt::atoi(argv[3]);
-    if (argc > 4) settings.rate = win32::crt::atol(argv[4]);
-    if (argc > 5) settings.volume = win32::crt::atol(argv[5]);
+    if (argc > 3) settings.voiceNumber = msvcrt::atoi(argv[3]);
+    if (argc > 4) settings.rate = msvcrt::atol(argv[4]);
+    if (argc > 5) settings.volume = msvcrt::atol(argv[5]);
     return settings;
 }
 

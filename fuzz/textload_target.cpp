@@ -3,7 +3,7 @@
 #include "fuzz_target.h"
 
 #include <load_text_file.h>
-#include <codepage.h>
+#include <varnel/codepage.h>
 #include <winnls.h>
 
 #include <cstring>

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 
 namespace testing_support {
 

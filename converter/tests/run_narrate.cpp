@@ -5,7 +5,7 @@
 
 #include <atlbase.h>
 #include <scratch_dir.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include "gui_fixture.h"
 #include "res/resource.h"

@@ -3,7 +3,7 @@
 // program's resources, and a check that no window is left behind.
 #pragma once
 
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
 
@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 #include <locale_guard.h>
 #include <scratch_dir.h>
 

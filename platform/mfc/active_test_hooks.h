@@ -1,7 +1,7 @@
 // The test hooks in force (platform-internal).
 #pragma once
 
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 
 namespace afx_detail {
 

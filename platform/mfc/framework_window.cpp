@@ -2,7 +2,7 @@
 
 #include "window_driver.h"
 
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 
 #include <QVariant>
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 
 namespace afx_detail {
 

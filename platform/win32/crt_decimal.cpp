@@ -1,6 +1,6 @@
 #include <stdlib.h>
 
-namespace win32::crt {
+namespace msvcrt {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -22,4 +22,4 @@ LONG atol(const char* text)
 
 int atoi(const char* text) { return static_cast<int>(atol(text)); }
 
-}  // namespace win32::crt
+}  // namespace msvcrt

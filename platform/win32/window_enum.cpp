@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 #include <window_x11.h>
 #include <winnls.h>
 

@@ -1,5 +1,5 @@
 #include <afxdisp.h>
-#include <class_table.h>
+#include <varnel/class_table.h>
 #include <objbase.h>
 #include <oleauto.h>
 

@@ -1,7 +1,7 @@
 #include <sphelper.h>
 
 #include <atlbase.h>
-#include <com_object.h>
+#include <varnel/com_object.h>
 
 #include <gtest/gtest.h>
 

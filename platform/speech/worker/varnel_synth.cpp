@@ -4,7 +4,7 @@
 // globals, so the engine renders pieces side by side in processes of their own.
 #include "render_job.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <csignal>
 

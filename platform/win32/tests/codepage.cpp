@@ -1,4 +1,4 @@
-#include <codepage.h>
+#include <varnel/codepage.h>
 
 #include <cstdlib>
 

@@ -1,10 +1,13 @@
-// The Windows C runtime's buffered stdio, with its text mode: reading turns
-// CR LF into LF, keeps a lone CR and ends the data at a Ctrl-Z byte; writing
-// turns each LF into CR LF. Binary mode ("b") passes bytes unchanged.
+// The C runtime's <stdio.h>: the system's own, and beside it the Windows
+// runtime's buffered stdio with its text mode: reading turns CR LF into LF, keeps
+// a lone CR and ends the data at a Ctrl-Z byte; writing turns each LF into CR LF.
+// Binary mode ("b") passes bytes unchanged. The Windows runtime's functions live
+// in a namespace of their own, so the system's stay as they are for the process.
 #pragma once
 
+#include_next <stdio.h>
+
 #include <cstddef>
-#include <cstdio>  // EOF
 
 namespace msvcrt {
 

@@ -1,4 +1,4 @@
-// The stream object behind crtio.h (platform-internal).
+// The stream object behind msvcrt::FILE (<stdio.h>) (platform-internal).
 #pragma once
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 namespace win32::sys {
 

@@ -1,7 +1,7 @@
 // How an in-process server makes its classes known to the runtime (not a Windows header).
 #pragma once
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <objbase.h>
 
 #include <optional>

@@ -6,7 +6,7 @@
 
 #include <windef.h>
 
-#include <process_child.h>
+#include <varnel/process_child.h>
 
 namespace win32::handles {
 

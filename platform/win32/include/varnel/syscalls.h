@@ -4,7 +4,7 @@
 // EIO) with a ScopedOverride.
 #pragma once
 
-#include <call_table.h>
+#include <varnel/call_table.h>
 
 #include <cstddef>
 #include <string>

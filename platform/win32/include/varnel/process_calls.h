@@ -6,7 +6,7 @@
 // syscalls.h.
 #pragma once
 
-#include <call_table.h>
+#include <varnel/call_table.h>
 
 #include <cstddef>
 
