@@ -3,11 +3,16 @@
 // needs no display library; without it there simply are no windows.
 #pragma once
 
+#include <varnel/call_table.h>
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace win32::x11 {
+
+using win32::CallSlot;
+using win32::ScopedCallOverride;
 
 struct Display;  // Xlib's opaque display
 struct ErrorEvent;
@@ -36,21 +41,14 @@ struct Table {
     ErrorHandler (*setErrorHandler)(ErrorHandler handler);
 };
 
-// The table in force: libX11's (loaded on first use), a test's override, or
-// nullptr when libX11 cannot be loaded.
+// The slot of the Xlib calls. Its real table only stands for libX11's, which is
+// loaded on first use; tests put theirs in force with ScopedOverride.
+CallSlot<Table>& Slot();
+using ScopedOverride = ScopedCallOverride<Table, Slot>;
+
+// The table in force: a test's override, libX11's, or nullptr when libX11
+// cannot be loaded.
 const Table* Calls();
-
-class ScopedOverride {
-public:
-    explicit ScopedOverride(const Table& replacement);
-    ~ScopedOverride();
-    ScopedOverride(const ScopedOverride&) = delete;
-    ScopedOverride& operator=(const ScopedOverride&) = delete;
-
-private:
-    Table table_;
-    const Table* previous_;
-};
 
 // One connection to the display of $DISPLAY. Protocol errors (a window that
 // went away meanwhile) are caught while it is open, never fatal.
