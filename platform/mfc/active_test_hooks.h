@@ -5,6 +5,11 @@
 
 namespace afx_detail {
 
+// The newest hook of each kind; the test-support library pushes and pops them.
+afxtest::MessageBoxHook*& MessageBoxHookTop();
+afxtest::FileDialogHook*& FileDialogHookTop();
+afxtest::ModalScript*& ModalScriptTop();
+
 afxtest::MessageBoxHook* CurrentMessageBoxHook();
 afxtest::FileDialogHook* CurrentFileDialogHook();
 afxtest::ModalScript* CurrentModalScript();

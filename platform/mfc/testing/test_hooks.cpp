@@ -17,24 +17,6 @@ using namespace afx_detail;
 
 namespace {
 
-afxtest::MessageBoxHook*& MessageBoxTop()
-{
-    static afxtest::MessageBoxHook* top = nullptr;
-    return top;
-}
-
-afxtest::FileDialogHook*& FileDialogTop()
-{
-    static afxtest::FileDialogHook* top = nullptr;
-    return top;
-}
-
-afxtest::ModalScript*& ModalScriptTop()
-{
-    static afxtest::ModalScript* top = nullptr;
-    return top;
-}
-
 Window* DialogRecord(CWnd* dialog)
 {
     Window* window = dialog ? WindowFromHandle(dialog->m_hWnd) : nullptr;
@@ -51,12 +33,6 @@ Window* Reachable(CWnd* dialog, int id)
 
 }  // namespace
 
-namespace afx_detail {
-afxtest::MessageBoxHook* CurrentMessageBoxHook() { return MessageBoxTop(); }
-afxtest::FileDialogHook* CurrentFileDialogHook() { return FileDialogTop(); }
-afxtest::ModalScript* CurrentModalScript() { return ModalScriptTop(); }
-}  // namespace afx_detail
-
 namespace afxtest {
 
 void EnsureGuiApplication() { EnsureApplication(); }
@@ -64,32 +40,20 @@ void EnsureGuiApplication() { EnsureApplication(); }
 MessageBoxHook::MessageBoxHook() : MessageBoxHook([](const MessageBoxCall& call) { return DefaultAnswer(call.type); }) {}
 
 MessageBoxHook::MessageBoxHook(std::function<int(const MessageBoxCall&)> answer)
-    : answer_(std::move(answer)), previous_(MessageBoxTop())
+    : answer_(std::move(answer)), previous_(MessageBoxHookTop())
 {
-    MessageBoxTop() = this;
+    MessageBoxHookTop() = this;
 }
 
-MessageBoxHook::~MessageBoxHook() { MessageBoxTop() = previous_; }
-
-int MessageBoxHook::Answer(const MessageBoxCall& call)
-{
-    calls_.push_back(call);
-    return answer_(calls_.back());
-}
+MessageBoxHook::~MessageBoxHook() { MessageBoxHookTop() = previous_; }
 
 FileDialogHook::FileDialogHook(std::function<std::optional<CString>(const FileDialogCall&)> choose)
-    : choose_(std::move(choose)), previous_(FileDialogTop())
+    : choose_(std::move(choose)), previous_(FileDialogHookTop())
 {
-    FileDialogTop() = this;
+    FileDialogHookTop() = this;
 }
 
-FileDialogHook::~FileDialogHook() { FileDialogTop() = previous_; }
-
-std::optional<CString> FileDialogHook::Choose(const FileDialogCall& call)
-{
-    calls_.push_back(call);
-    return choose_(calls_.back());
-}
+FileDialogHook::~FileDialogHook() { FileDialogHookTop() = previous_; }
 
 ModalScript::ModalScript() : previous_(ModalScriptTop()) { ModalScriptTop() = this; }
 ModalScript::~ModalScript() { ModalScriptTop() = previous_; }
@@ -101,12 +65,6 @@ ModalScript& ModalScript::Then(std::function<void(CDialog&)> step)
 }
 
 int ModalScript::Pending() const { return static_cast<int>(steps_.size() - next_); }
-
-std::optional<std::function<void(CDialog&)>> ModalScript::TakeNext()
-{
-    if (next_ >= steps_.size()) return std::nullopt;
-    return steps_[next_++];
-}
 
 BOOL Click(CWnd* dialog, int id)
 {
