@@ -114,6 +114,9 @@ VARNEL_FUZZ_TARGET(FuzzProfile)
     auto parts = fuzz::SplitParts(data, size, 4);
     const std::string section(parts[0]), key(parts[1]), value(parts[2]);
     std::ofstream(setup.file, std::ios::binary | std::ios::trunc) << parts[3];
+    // Room for anything the file can come to hold: its content, plus one written line
+    // made of this input's own parts. Buffers sized to the input keep a run cheap.
+    const std::size_t whole = 2 * size + 64;
 
     for (std::size_t room : {1, 2, 7, 4096}) Read(section, key, setup.file, room);
     GetPrivateProfileIntA(section.c_str(), key.c_str(), 7, setup.file.c_str());
@@ -121,19 +124,19 @@ VARNEL_FUZZ_TARGET(FuzzProfile)
     for (std::size_t room : {1, 2, 9, 4096}) SectionLines(section, setup.file, room);
 
     std::map<std::string, std::string> before;
-    for (const std::string& name : Names(section.c_str(), setup.file, 1 << 16))
-        if (!SameName(name, key) && !before.count(name)) before[name] = Read(section, name, setup.file, 1 << 16);
+    for (const std::string& name : Names(section.c_str(), setup.file, whole))
+        if (!SameName(name, key) && !before.count(name)) before[name] = Read(section, name, setup.file, whole);
 
     BOOL written = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), setup.file.c_str());
     if (!RoundTrips(section, key, value)) return 0;
     FUZZ_CHECK(written);
     FUZZ_CHECK(Read(section, key, setup.file, value.size() + 2) == value);
-    for (const auto& [name, old] : before) FUZZ_CHECK(Read(section, name, setup.file, 1 << 16) == old);
+    for (const auto& [name, old] : before) FUZZ_CHECK(Read(section, name, setup.file, whole) == old);
 
     // The whole section replaced by that one line: it is all the section holds.
     const std::string line = key + "=" + value;
     FUZZ_CHECK(WritePrivateProfileSectionA(section.c_str(), (line + '\0').c_str(), setup.file.c_str()));
-    FUZZ_CHECK(SectionLines(section, setup.file, 1 << 16) == std::vector<std::string>{line});
+    FUZZ_CHECK(SectionLines(section, setup.file, whole) == std::vector<std::string>{line});
     FUZZ_CHECK(Read(section, key, setup.file, value.size() + 2) == value);
     return 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <afxdisp.h>
+#include <sapi.h>  // the Speak flags (SVSF*)
 
 class SpVoiceDispatch : public COleDispatchDriver {
 public:
@@ -18,7 +19,3 @@ public:
     // A new reference to the token collection; the caller owns it.
     LPDISPATCH GetVoices(LPCTSTR requiredAttributes, LPCTSTR optionalAttributes);
 };
-
-// Speak flags of the engine's automation interface.
-inline constexpr long SVSFlagsAsync = 1;
-inline constexpr long SVSFPurgeBeforeSpeak = 2;

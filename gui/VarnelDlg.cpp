@@ -81,6 +81,7 @@ BEGIN_MESSAGE_MAP(CVarnelDlg, CDialog)
     ON_BN_CLICKED(IDC_EXPORT_WAV, OnExportWav)
     ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
     ON_BN_CLICKED(IDC_HELP_INFO, OnHelp)
+    ON_MESSAGE(WM_SPEECH_ENDED, OnSpeechEnded)
 END_MESSAGE_MAP()
 
 BOOL CVarnelDlg::OnInitDialog()
@@ -102,6 +103,7 @@ BOOL CVarnelDlg::OnInitDialog()
     if (!CreateVoice()) {
         speechProblem = kNoEngine;
     } else {
+        ListenForSpeechEnds();
         m_rate = 0;
         m_voice.SetRate(0);
         m_volume = 100;

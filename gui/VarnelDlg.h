@@ -9,6 +9,9 @@
 
 class CVarnelDlgAutoProxy;
 
+// Posted by the voice each time one of its requests has ended.
+inline constexpr UINT WM_SPEECH_ENDED = WM_APP + 1;
+
 class CVarnelDlg : public CDialog {
     DECLARE_DYNAMIC(CVarnelDlg)
     friend class CVarnelDlgAutoProxy;
@@ -68,6 +71,7 @@ protected:
     afx_msg void OnExportWav();
     afx_msg void OnBrowse();
     afx_msg void OnHelp();
+    afx_msg LRESULT OnSpeechEnded(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -80,4 +84,7 @@ private:
     void EnableInputBox();
     void DisableSpeechControls();
     void RunTestButton(const CString* text, int row, const CString* spoken);
+    void ListenForSpeechEnds();
+
+    bool m_speechFailureShown = false;  // since the last Read: one message per Read
 };

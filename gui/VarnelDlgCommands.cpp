@@ -35,6 +35,7 @@ void CVarnelDlg::OnRead()
     if (!HasVoice()) return;
     if (!UpdateData(TRUE)) return;
     SaveSettings();
+    m_speechFailureShown = false;
     m_voice.SetRate(m_rate);
     m_voice.SetVolume(m_volume);
     for (int i = 0; i < m_loopCount; ++i) {
@@ -109,7 +110,9 @@ void CVarnelDlg::RunTestButton(const CString* text, int row, const CString* spok
     ChooseVoice(row);
     m_voiceCombo.SetCurSel(row);
     UpdateData(FALSE);
-    if (spoken) m_voice.Speak(*spoken, SVSFlagsAsync);
+    if (!spoken) return;
+    m_speechFailureShown = false;
+    m_voice.Speak(*spoken, SVSFlagsAsync);
 }
 
 void CVarnelDlg::OnSpeakEnglish()

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake make pkg-config
   googletest libgtest-dev libgmock-dev
-  libespeak-ng-dev espeak-ng-data espeak-ng libsonic-dev
+  libespeak-ng-dev espeak-ng-data espeak-ng libsonic-dev flite1-dev libsamplerate0-dev
   libpulse-dev pulseaudio pulseaudio-utils
   qt6-base-dev fonts-wqy-microhei
   sox time hyperfine xdg-utils dbus xvfb libx11-dev libxtst-dev

@@ -23,6 +23,10 @@
 #include <thread>
 #include <vector>
 
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
 namespace {
 
 using bench::Clock;
@@ -121,6 +125,89 @@ void Print(const char* what, std::vector<double> values, const char* goal)
                 values.back(), values.size(), goal);
 }
 
+
+// The token of a voice by its identifier ("gmw/en", "flite/cmu_us_slt"), or null.
+CComPtr<ISpObjectToken> TokenFor(const std::u16string& identifier)
+{
+    CComPtr<ISpObjectTokenCategory> category;
+    category.CoCreateInstance(CLSID_SpObjectTokenCategory);
+    category->SetId(SPCAT_VOICES, FALSE);
+    CComPtr<IEnumSpObjectTokens> tokens;
+    category->EnumTokens(nullptr, nullptr, &tokens);
+    ULONG count = 0;
+    tokens->GetCount(&count);
+    for (ULONG i = 0; i < count; ++i) {
+        CComPtr<ISpObjectToken> token;
+        tokens->Item(i, &token);
+        LPWSTR id = nullptr;
+        token->GetId(&id);
+        std::u16string tokenId = id ? id : u"";
+        CoTaskMemFree(id);
+        if (tokenId.size() >= identifier.size() && tokenId.compare(tokenId.size() - identifier.size(), identifier.size(), identifier) == 0)
+            return token;
+    }
+    return nullptr;
+}
+
+double ProcessCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// About 20 KB of the English samples, as bench/run.sh makes its texts.
+std::u16string TwentyKilobytes()
+{
+    std::string text;
+    for (const char* name : {"examples/english.txt", "examples/lighthouse.txt"}) {
+        std::ifstream in(std::string(BENCH_SOURCE_DIR) + "/" + name);
+        std::stringstream all;
+        all << in.rdbuf();
+        text += all.str();
+    }
+    std::string out;
+    while (!text.empty() && out.size() < 20000) out += text;
+    out.resize(std::min<std::size_t>(out.size(), 20000));
+    return std::u16string(out.begin(), out.end());  // ASCII samples
+}
+
+// Renders the text in one piece into memory with a voice: audio seconds, and
+// the process's CPU seconds and the wall seconds it took.
+void MeasureRenderSpeed(const std::u16string& identifier, const std::u16string& text, double* espeakCpu)
+{
+    struct Counter final : ComObject<ISpStreamFormat> {
+        ULONG bytes = 0;
+        STDMETHOD(Write)(const void*, ULONG n, ULONG*) override { bytes += n; return S_OK; }
+        STDMETHOD(GetFormat)(GUID* id, WAVEFORMATEX** f) override
+        {
+            CComPtr<ISpStreamFormat> out;
+            out.CoCreateInstance(CLSID_SpMMAudioOut);
+            return out->GetFormat(id, f);
+        }
+    };
+    CComPtr<ISpObjectToken> token = TokenFor(identifier);
+    if (!token) {
+        std::printf("%-44s not installed\n", std::string(identifier.begin(), identifier.end()).c_str());
+        return;
+    }
+    CComPtr<ISpVoice> voice;
+    voice.CoCreateInstance(CLSID_SpVoice);
+    voice->SetVoice(token);
+    CComPtr<Counter> counter;
+    counter.Attach(NewComObject<Counter>());
+    voice->SetOutput(static_cast<ISpStreamFormat*>(counter), TRUE);
+    double cpu = ProcessCpuSeconds();
+    auto wall = Clock::now();
+    voice->Speak(text.c_str(), SPF_IS_NOT_XML, nullptr);
+    cpu = ProcessCpuSeconds() - cpu;
+    double wallSeconds = Ms(Clock::now() - wall) / 1000;
+    double audio = counter->bytes / 44100.0;
+    if (*espeakCpu == 0) *espeakCpu = cpu;
+    std::printf("20 KB, %-20s audio %6.1f s  CPU %6.2f s (%5.1fx real time, %4.1fx espeak-ng's CPU)  wall %6.2f s\n",
+                std::string(identifier.begin(), identifier.end()).c_str(), audio, cpu, audio / cpu, cpu / *espeakCpu,
+                wallSeconds);
+}
 }  // namespace
 
 // Speak -> first audio and purge -> silence, over `runs` Read requests of `text`.
@@ -200,6 +287,11 @@ int main()
     std::this_thread::sleep_for(2500ms);
 
     MeasureReadAndStop(voice, output, recorder, sentence, kRuns, "");
+    if (CComPtr<ISpObjectToken> slt = TokenFor(u"flite/cmu_us_slt")) {
+        voice->SetVoice(slt);
+        MeasureReadAndStop(voice, output, recorder, sentence, kRuns, "flite SLT: ");
+        voice->SetVoice(nullptr);
+    }
     // A long text as the dialog reads it (1 MB typed or loaded): synthesis runs only a
     // little ahead of what is heard, so it starts and stops as a sentence does.
     std::u16string longText;
@@ -230,6 +322,13 @@ int main()
     std::printf("sentence at rate -10 / 0 / 10: %.2f / %.2f / %.2f s: %.2fx slower, %.2fx faster\n", slow, normal,
                 fast, slow / normal, normal / fast);
     voice.Release();
+
+    // Rendering speed of one piece (no workers) on the same 20 KB text.
+    const std::u16string text = TwentyKilobytes();
+    double espeakCpu = 0;
+    for (const char16_t* id : {u"gmw/en", u"flite/cmu_us_slt", u"flite/cmu_us_rms", u"flite/cmu_us_awb",
+                               u"flite/cmu_us_kal", u"flite/cmu_us_kal16"})
+        MeasureRenderSpeed(id, text, &espeakCpu);
     CoUninitialize();
     return 0;
 }

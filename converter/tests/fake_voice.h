@@ -34,6 +34,8 @@ class FakeVoice final : public ComObject<ISpVoice> {
 public:
     FakeVoice() { output.Attach(new FakeOutput); }
 
+    STDMETHOD(SetNotifyWindowMessage)(HWND, UINT, WPARAM, LPARAM) override { return E_NOTIMPL; }
+
     STDMETHOD(SetOutput)(IUnknown* stream, BOOL allowFormatChanges) override
     {
         calls.push_back(std::string("SetOutput(") + (stream == output.p ? "previous" : stream ? "wav" : "null") +

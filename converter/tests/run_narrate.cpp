@@ -220,7 +220,7 @@ TEST_F(RunNarrateFailingDiskTest, DiskFullWhileALongTextIsRenderedInPieces)
     writesLeft = 20;  // some pieces go in, then the disk is full
     RunResult run = RunWithCalls(calls, text);
     ExpectOldOutputAndNoTemporary(run, text.size());
-    EXPECT_LE(writesLeft, 0);  // it did fill up
+    EXPECT_LE(writesLeft, 0) << run.err;  // it did fill up
 }
 
 TEST_F(RunNarrateFailingDiskTest, DiskFullAtTheHeader)

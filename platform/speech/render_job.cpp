@@ -16,6 +16,7 @@ struct Header {
     std::uint32_t formatTag, channels, samplesPerSec, avgBytesPerSec, blockAlign, bitsPerSample;
     std::uint32_t voiceBytes, textBytes;
 };
+static_assert(sizeof(Header) == kJobHeaderBytes);
 
 }  // namespace
 
@@ -30,6 +31,16 @@ std::string EncodeJob(const RenderJob& job)
     bytes += job.voice;
     bytes += job.text;
     return bytes;
+}
+
+std::optional<std::size_t> EncodedJobSize(std::string_view bytes)
+{
+    Header header;
+    if (bytes.size() < sizeof header) return std::nullopt;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    std::size_t size = sizeof header + std::size_t{header.voiceBytes} + header.textBytes;
+    if (header.magic != kMagic || size > kLargestJobBytes) return std::nullopt;
+    return size;
 }
 
 std::optional<RenderJob> DecodeJob(std::string_view bytes)

@@ -25,6 +25,12 @@ struct RenderJob {
 std::string EncodeJob(const RenderJob& job);
 std::optional<RenderJob> DecodeJob(std::string_view bytes);
 
+// An encoded job starts with a header of this size, which tells the size of the
+// whole (nullopt: no job's header, or one too large to be a piece of text).
+inline constexpr std::size_t kJobHeaderBytes = 56;
+inline constexpr std::size_t kLargestJobBytes = 16 * 1024 * 1024;
+std::optional<std::size_t> EncodedJobSize(std::string_view header);
+
 // How a worker process ends.
 enum WorkerExit : int {
     kWorkerDone = 0,

@@ -1,5 +1,7 @@
 #include "render_workers.h"
 
+#include "job_channel.h"
+
 #include <sapi.h>
 
 #include <varnel/errno_map.h>
@@ -10,6 +12,7 @@
 
 #include <csignal>
 #include <cerrno>
+#include <vector>
 
 #include <sys/socket.h>
 
@@ -18,47 +21,83 @@ namespace {
 
 HRESULT LastError() { return HRESULT_FROM_WIN32(win32::ErrorFromErrno(errno)); }
 
+// A varnel-synth process and the channel to it.
+class WorkerProcess {
+public:
+    WorkerProcess(win32::sys::UniqueFd channel, pid_t pid) : channel_(std::move(channel)), child_(pid) {}
+    ~WorkerProcess()
+    {
+        if (!idle_) kill(child_.pid(), SIGKILL);
+        channel_.Reset();  // an idle worker ends at the end of its channel
+        child_.Wait(INFINITE);
+    }
+    WorkerProcess(const WorkerProcess&) = delete;
+    WorkerProcess& operator=(const WorkerProcess&) = delete;
+
+    int channel() const { return channel_.get(); }
+    // Whether it waits for a job (and ends by itself once its channel closes).
+    void SetIdle(bool idle) { idle_ = idle; }
+
+private:
+    win32::sys::UniqueFd channel_;
+    win32::ChildProcess child_;
+    bool idle_ = false;
+};
+
+using IdleWorkers = std::vector<std::unique_ptr<WorkerProcess>>;
+
 class ProcessWorker final : public PieceWorker {
 public:
-    ProcessWorker(win32::sys::UniqueFd socket, pid_t pid) : socket_(std::move(socket)), child_(pid) {}
-    ~ProcessWorker() override
+    ProcessWorker(std::unique_ptr<WorkerProcess> process, win32::sys::UniqueFd audio, IdleWorkers& idle)
+        : process_(std::move(process)), audio_(std::move(audio)), idle_(idle)
     {
-        if (!finished_) kill(child_.pid(), SIGKILL);  // reaped by the child object
     }
 
-    int OutputDescriptor() const override { return socket_.get(); }
+    int OutputDescriptor() const override { return audio_.get(); }
 
     HRESULT Finish() override
     {
-        finished_ = true;
-        if (child_.Wait(INFINITE) != win32::WaitOutcome::Ended) return LastError();
-        std::optional<DWORD> code = child_.ExitCode();
-        return code && *code == kWorkerDone ? S_OK : SPERR_ENGINE_FAILED;
+        std::optional<WorkerExit> outcome = ReceiveOutcome(process_->channel());
+        if (outcome != kWorkerDone) {
+            process_.reset();
+            return SPERR_ENGINE_FAILED;
+        }
+        process_->SetIdle(true);
+        idle_.push_back(std::move(process_));
+        return S_OK;
     }
 
 private:
-    win32::sys::UniqueFd socket_;
-    win32::ChildProcess child_;
-    bool finished_ = false;
+    std::unique_ptr<WorkerProcess> process_;  // stopped when the piece is given up
+    win32::sys::UniqueFd audio_;
+    IdleWorkers& idle_;
 };
-
-// Sends the whole job; a worker that is gone already shows in its exit code.
-void SendJob(int fd, const std::string& bytes)
-{
-    for (std::size_t at = 0; at < bytes.size();) {
-        ssize_t sent = send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent <= 0) break;
-        at += static_cast<std::size_t>(sent);
-    }
-    shutdown(fd, SHUT_WR);
-}
 
 class ProcessLauncher final : public WorkerLauncher {
 public:
     explicit ProcessLauncher(std::string program) : program_(std::move(program)) {}
 
     HRESULT Start(const RenderJob& job, std::unique_ptr<PieceWorker>& worker) override
+    {
+        std::unique_ptr<WorkerProcess> process;
+        if (idle_.empty()) {
+            if (HRESULT hr = StartProcess(process); FAILED(hr)) return hr;
+        } else {
+            process = std::move(idle_.back());
+            idle_.pop_back();
+            process->SetIdle(false);
+        }
+        int ends[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return LastError();
+        win32::sys::UniqueFd ours(ends[0]), theirs(ends[1]);
+        // A worker that is gone shows when the piece finishes: its outcome never comes.
+        SendJob(process->channel(), EncodeJob(job), theirs.get());
+        worker = std::make_unique<ProcessWorker>(std::move(process), std::move(ours), idle_);
+        return S_OK;
+    }
+
+private:
+    HRESULT StartProcess(std::unique_ptr<WorkerProcess>& process)
     {
         int ends[2];
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return LastError();
@@ -69,14 +108,12 @@ public:
         request.standardInput = request.standardOutput = theirs.get();
         pid_t pid = 0;
         if (int error = win32::Spawn(request, pid)) return HRESULT_FROM_WIN32(win32::ErrorFromErrno(error));
-        theirs.Reset();
-        SendJob(ours.get(), EncodeJob(job));
-        worker = std::make_unique<ProcessWorker>(std::move(ours), pid);
+        process = std::make_unique<WorkerProcess>(std::move(ours), pid);
         return S_OK;
     }
 
-private:
     std::string program_;
+    IdleWorkers idle_;
 };
 
 }  // namespace

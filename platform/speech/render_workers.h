@@ -1,6 +1,6 @@
 // Where the pieces of a long text are rendered side by side: each piece on a
 // fresh copy of espeak-ng of its own (the library keeps its state in globals),
-// which here means a worker process per piece.
+// in worker processes that each render one piece at a time.
 #pragma once
 
 #include "render_job.h"
@@ -27,7 +27,8 @@ public:
 };
 
 // Worker processes running the varnel-synth program that lies beside the running
-// program; nullptr when there is none.
+// program; nullptr when there is none. A process that has rendered a piece well
+// takes the next one; the processes end with the launcher.
 std::unique_ptr<WorkerLauncher> ProcessWorkers();
 // The program a worker process runs.
 inline constexpr const char* kWorkerProgram = "varnel-synth";

@@ -34,6 +34,12 @@ SpVoice::SpVoice()
     if (output_) output_.QueryInterface(&device_);
 }
 
+HRESULT SpVoice::SetNotifyWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    queue_.SetNotice({window, message, wParam, lParam});
+    return S_OK;
+}
+
 HRESULT SpVoice::SetOutput(IUnknown* output, BOOL)
 {
     CComPtr<ISpStreamFormat> stream;

@@ -20,6 +20,7 @@ class SpVoice final : public ComObject<ISpVoice, IDispatch> {
 public:
     SpVoice();
 
+    STDMETHOD(SetNotifyWindowMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     STDMETHOD(SetOutput)(IUnknown* output, BOOL allowFormatChanges) override;
     STDMETHOD(GetOutputStream)(ISpStreamFormat** stream) override;
     STDMETHOD(SetVoice)(ISpObjectToken* token) override;

@@ -2,6 +2,8 @@
 
 #include "parallel_render.h"
 
+#include <winuser.h>
+
 #include <chrono>
 
 namespace speech {
@@ -74,6 +76,12 @@ QueueStatus SpeakQueue::Status()
     return status;
 }
 
+void SpeakQueue::SetNotice(const WindowNotice& notice)
+{
+    std::lock_guard lock(mutex_);
+    notice_ = notice;
+}
+
 HRESULT SpeakQueue::TakeFailure()
 {
     std::lock_guard lock(mutex_);
@@ -97,14 +105,18 @@ void SpeakQueue::Run()
         Render(request);
         auto state = request.state;
         request = SpeakRequest{};  // lets go of the output before the request counts as done
+        WindowNotice notice;
         {
             std::lock_guard lock(mutex_);
             state->done = true;
             current_.reset();
             lastResult_ = state->result;
             if (FAILED(state->result) && !state->callerWaits && SUCCEEDED(failure_)) failure_ = state->result;
+            notice = notice_;
         }
         changed_.notify_all();
+        // Posted after the status changed, so the window reads the result of this request.
+        if (notice.window) PostMessageA(notice.window, notice.message, notice.wParam, notice.lParam);
     }
 }
 

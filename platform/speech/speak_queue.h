@@ -36,6 +36,14 @@ struct QueueStatus {
     bool speaking = false;
 };
 
+// The window message posted each time a request ends (no window: none).
+struct WindowNotice {
+    HWND window = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
 struct SpeakRequest {
     std::vector<SpeechPiece> pieces;
     VoiceSettings settings;
@@ -63,6 +71,7 @@ public:
     // The first failure of a request since the last call (S_OK when none), cleared.
     HRESULT TakeFailure();
     QueueStatus Status();
+    void SetNotice(const WindowNotice& notice);
 
 private:
     void Run();
@@ -76,6 +85,7 @@ private:
     HRESULT failure_ = S_OK;
     HRESULT lastResult_ = S_OK;
     bool stopping_ = false;
+    WindowNotice notice_;
     std::thread thread_;
 };
 

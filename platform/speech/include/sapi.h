@@ -3,6 +3,7 @@
 
 #include <mmreg.h>
 #include <objbase.h>
+#include <windef.h>
 
 // ---- constants --------------------------------------------------------------
 
@@ -164,7 +165,18 @@ struct SPVOICESTATUS {
     DWORD dwReserved2;
 };
 
-struct ISpVoice : IUnknown {
+// Tells a window that a voice has news: the message is posted from the voice's own
+// thread each time one of its requests ends (its input stream is done), whatever
+// the result; GetStatus then tells how it ended. A null window stops the messages.
+struct ISpNotifySource : IUnknown {
+    STDMETHOD(SetNotifyWindowMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~ISpNotifySource() = default;
+};
+DECLARE_INTERFACE_IID(ISpNotifySource, "{5EFF4AEF-8487-11D2-961C-00C04F8EE628}");
+
+struct ISpVoice : ISpNotifySource {
     STDMETHOD(SetOutput)(IUnknown* output, BOOL allowFormatChanges) = 0;
     STDMETHOD(GetOutputStream)(ISpStreamFormat** stream) = 0;
     STDMETHOD(SetVoice)(ISpObjectToken* token) = 0;
@@ -182,6 +194,7 @@ protected:
     ~ISpVoice() = default;
 };
 DECLARE_INTERFACE_IID(ISpVoice, "{6C44DF74-72B9-4992-A1EC-EF996E0422D4}");
+DECLARE_INTERFACE_BASE(ISpVoice, ISpNotifySource);
 
 // ---- classes ----------------------------------------------------------------
 

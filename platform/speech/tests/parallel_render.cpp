@@ -113,6 +113,20 @@ TEST_F(ParallelRenderTest, ALongTextIsRenderedInPiecesAsLongAsInOneAndTheSameEac
     }
 }
 
+TEST_F(ParallelRenderTest, AFliteVoiceIsRenderedInPiecesByTheWorkersToo)
+{
+    settings_.voice = "flite/cmu_us_slt";
+    std::string text = kClauses.substr(0, kLongestPieceBytes + 500);
+    ASSERT_EQ(CutIntoPieces(text).size(), 2u);
+    std::string first, second;
+    ASSERT_EQ(RenderFile("a.wav", text, &first), S_OK);
+    ASSERT_EQ(RenderFile("b.wav", text, &second), S_OK);
+    EXPECT_EQ(first, second);
+    double ratio = double(first.size()) / double(RenderInOnePiece(text).size());
+    EXPECT_GE(ratio, 0.99);
+    EXPECT_LE(ratio, 1.01);
+}
+
 TEST_F(ParallelRenderTest, ATextThatFitsOnePieceOrAnOutputInMemoryKeepTheOnePieceWay)
 {
     EXPECT_EQ(RenderFile("short.wav", kClauses.substr(0, kLongestPieceBytes)), std::nullopt);

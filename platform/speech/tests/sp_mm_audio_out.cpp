@@ -6,6 +6,8 @@
 #include "speech_test_support.h"
 #include "voice_catalog.h"
 
+#include <private_pulse.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -153,6 +155,33 @@ TEST_F(AudioOutTest, AServerThatGoesAwayFailsTheRequestAndTheNextOneConnectsAgai
         pulse::ScopedOverride broken(table);
         EXPECT_EQ(voice->Speak(u"Lost.", SPF_DEFAULT, nullptr), SPERR_AUDIO_STOPPED);
     }
+    auto before = Clock::now();
+    EXPECT_EQ(voice->Speak(u"Heard again.", SPF_DEFAULT, nullptr), S_OK);
+    EXPECT_TRUE(HeardSince(recorder.Chunks(), before, 200ms));
+}
+
+// A real server killed mid-text: the request fails and says so to the window, a
+// request while it is gone fails at once, and one after it is back is heard.
+TEST_F(AudioOutTest, ARealServerKilledWhileSpeakingFailsTheRequestAndIsUsedAgainOnceBack)
+{
+    testing_support::PrivatePulseServer server;
+    ASSERT_TRUE(server.Start()) << server.Log();
+    NoticeWindow window;
+    auto voice = NewVoice();
+    ASSERT_EQ(voice->SetNotifyWindowMessage(window.handle(), WM_APP, 0, 0), S_OK);
+    ASSERT_EQ(voice->Speak(kLongText, SPF_ASYNC, nullptr), S_OK);  // connected when it returns
+    server.Kill();
+    window.Next();
+    SPVOICESTATUS status{};
+    ASSERT_EQ(voice->GetStatus(&status, nullptr), S_OK);
+    EXPECT_EQ(status.hrLastResult, SPERR_AUDIO_STOPPED);
+    EXPECT_EQ(voice->WaitUntilDone(INFINITE), SPERR_AUDIO_STOPPED);
+    EXPECT_EQ(voice->Speak(u"Nobody listens.", SPF_ASYNC, nullptr), SPERR_NO_DRIVER);
+
+    ASSERT_TRUE(server.Start()) << server.Log();
+    testing_support::EnvVar monitor("VARNEL_TEST_MONITOR", "varnel_private.monitor");
+    MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.ok());
     auto before = Clock::now();
     EXPECT_EQ(voice->Speak(u"Heard again.", SPF_DEFAULT, nullptr), S_OK);
     EXPECT_TRUE(HeardSince(recorder.Chunks(), before, 200ms));

@@ -252,6 +252,35 @@ TEST_F(SpVoiceTest, GetStatusTellsWhatIsBeingSpokenAndHowTheLastRequestEnded)
     EXPECT_EQ(status.hrLastResult, E_ACCESSDENIED);
 }
 
+// One notice per ended request, posted after the status tells its result; the
+// message and parameters are the caller's, a null window stops the notices.
+TEST_F(SpVoiceTest, EachEndedRequestIsPostedToTheNotifyWindow)
+{
+    NoticeWindow window;
+    auto voice = NewVoice();
+    auto stream = NewMemoryStream();
+    voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE);
+    CComPtr<ISpNotifySource> source;
+    ASSERT_EQ(voice.QueryInterface(&source), S_OK);
+    ASSERT_EQ(source->SetNotifyWindowMessage(window.handle(), WM_APP + 3, 1, 42), S_OK);
+    ASSERT_EQ(voice->Speak(u"First.", SPF_DEFAULT, nullptr), S_OK);
+    ASSERT_EQ(voice->SetNotifyWindowMessage(nullptr, 0, 0, 0), S_OK);
+    ASSERT_EQ(voice->Speak(u"Not told.", SPF_DEFAULT, nullptr), S_OK);
+    ASSERT_EQ(voice->SetNotifyWindowMessage(window.handle(), WM_APP + 3, 2, 42), S_OK);
+    stream->FailWith(E_ACCESSDENIED);
+    ASSERT_EQ(voice->Speak(u"Fails.", SPF_ASYNC, nullptr), S_OK);
+
+    MSG first = window.Next();
+    EXPECT_EQ(first.message, static_cast<UINT>(WM_APP + 3));
+    EXPECT_EQ(first.wParam, 1u);
+    EXPECT_EQ(first.lParam, 42);
+    MSG second = window.Next();
+    EXPECT_EQ(second.wParam, 2u) << "the request after the null window was not told";
+    SPVOICESTATUS status{};
+    ASSERT_EQ(voice->GetStatus(&status, nullptr), S_OK);
+    EXPECT_EQ(status.hrLastResult, E_ACCESSDENIED);
+}
+
 TEST_F(SpVoiceTest, PurgeDropsTheRequestBeingSpokenAndTheQueue)
 {
     auto voice = NewVoice();
@@ -409,6 +438,110 @@ TEST_F(SpVoiceTest, ADiskThatFillsUpIsReportedByWaitUntilDone)
     EXPECT_EQ(voice->WaitUntilDone(INFINITE), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
     EXPECT_EQ(wav->Close(), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
     voice->SetOutput(nullptr, FALSE);
+}
+
+// The same engine features with one of flite's voices.
+class SpVoiceFliteTest : public ComTest {
+protected:
+    static CComPtr<ISpObjectToken> Token(const std::string& identifier)
+    {
+        const auto& voices = VoiceCatalog::Instance().voices();
+        for (std::size_t i = 0; i < voices.size(); ++i)
+            if (voices[i].identifier == identifier) return VoiceToken(static_cast<ULONG>(i));
+        ADD_FAILURE() << identifier << " is not installed";
+        return nullptr;
+    }
+    CComPtr<ISpVoice> FliteVoice(const std::string& identifier = "flite/cmu_us_slt")
+    {
+        auto voice = NewVoice();
+        EXPECT_EQ(voice->SetVoice(Token(identifier)), S_OK);
+        return voice;
+    }
+};
+
+TEST_F(SpVoiceFliteTest, VolumeIsALinearGainAndRateChangesTheLength)
+{
+    auto voice = FliteVoice();
+    auto full = Render(voice, kSentence);
+    voice->SetVolume(50);
+    auto half = Render(voice, kSentence);
+    ASSERT_EQ(full.size(), half.size());
+    for (std::size_t i = 0; i < full.size(); ++i) ASSERT_EQ(half[i], full[i] / 2) << i;
+    voice->SetVolume(100);
+    voice->SetRate(5);
+    auto fast = Render(voice, kSentence);
+    voice->SetRate(-5);
+    auto slow = Render(voice, kSentence);
+    EXPECT_LT(fast.size() * 1.5, full.size());
+    EXPECT_GT(slow.size(), full.size() * 1.5);
+}
+
+TEST_F(SpVoiceFliteTest, MarkupIsReadByTheEngineNotByFlite)
+{
+    auto voice = FliteVoice("flite/cmu_us_kal16");
+    auto plain = Render(voice, u"Hello there.", SPF_DEFAULT);
+    auto silence = Render(voice, u"<silence msec=\"500\"/>Hello there.", SPF_DEFAULT);
+    EXPECT_EQ(silence.size(), plain.size() + 22050 / 2);
+    EXPECT_EQ(Peak(silence, 0, 22050 / 2), 0);
+    auto quiet = Render(voice, u"<volume level=\"50\">Hello there.</volume>", SPF_DEFAULT);
+    ASSERT_EQ(quiet.size(), plain.size());
+    EXPECT_NEAR(double(Peak(quiet)) / Peak(plain), 0.5, 0.01);
+    EXPECT_LT(Render(voice, u"<rate absspeed=\"8\">Hello there.</rate>", SPF_DEFAULT).size(), plain.size());
+    EXPECT_NE(Render(voice, u"<pitch absmiddle=\"8\">Hello there.</pitch>", SPF_DEFAULT), plain);
+    EXPECT_EQ(Render(voice, u"<unknown>Hello there.</unknown>", SPF_DEFAULT), plain);
+}
+
+TEST_F(SpVoiceFliteTest, WaveFilesInOtherFormatsKeepTheDuration)
+{
+    auto voice = FliteVoice("flite/cmu_us_kal");  // 8 kHz underneath
+    auto native = Render(voice, kSentence);
+    WAVEFORMATEX cd{};
+    cd.wFormatTag = WAVE_FORMAT_PCM;
+    cd.nChannels = 2;
+    cd.nSamplesPerSec = 44100;
+    cd.wBitsPerSample = 16;
+    cd.nBlockAlign = 4;
+    cd.nAvgBytesPerSec = 44100 * 4;
+    auto stream = NewMemoryStream(cd);
+    ASSERT_EQ(voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE), S_OK);
+    ASSERT_EQ(voice->Speak(kSentence, SPF_IS_NOT_XML, nullptr), S_OK);
+    EXPECT_NEAR(double(stream->Bytes().size()) / 4, native.size() * 2.0, 2.0);
+}
+
+TEST_F(SpVoiceFliteTest, PurgeDropsTheRequestAndTheVoiceGoesOn)
+{
+    auto voice = FliteVoice();
+    auto stream = NewMemoryStream();
+    voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE);
+    stream->Hold(true);
+    ASSERT_EQ(voice->Speak(kSentence, SPF_ASYNC, nullptr), S_OK);
+    ASSERT_EQ(voice->Speak(u"Never heard.", SPF_ASYNC, nullptr), S_OK);
+    ASSERT_TRUE(stream->WaitForWrites(1));
+    ASSERT_EQ(voice->Speak(u"", SPF_PURGEBEFORESPEAK | SPF_ASYNC, nullptr), S_OK);
+    stream->Hold(false);
+    ASSERT_EQ(voice->WaitUntilDone(INFINITE), S_OK);
+    EXPECT_LE(stream->Bytes().size(), 22050u * 2 / 100 + 2);
+    stream->Clear();
+    ASSERT_EQ(voice->Speak(u"After.", SPF_DEFAULT, nullptr), S_OK);
+    EXPECT_GT(stream->Bytes().size(), 1000u);
+}
+
+TEST_F(SpVoiceFliteTest, AWaveFileHoldsWhatMemoryGets)
+{
+    testing_support::ScratchDir dir;
+    auto voice = FliteVoice("flite/cmu_us_rms");
+    auto native = Render(voice, kSentence);
+    CComPtr<ISpStream> wav;
+    ASSERT_EQ(wav.CoCreateInstance(CLSID_SpStream), S_OK);
+    std::string path = (dir / "rms.wav").string();
+    std::u16string wide(path.begin(), path.end());
+    WAVEFORMATEX format = NativeFormat();
+    ASSERT_EQ(wav->BindToFile(wide.c_str(), SPFM_CREATE_ALWAYS, &SPDFID_WaveFormatEx, &format, 0), S_OK);
+    ASSERT_EQ(voice->SetOutput(wav, TRUE), S_OK);
+    ASSERT_EQ(voice->Speak(kSentence, SPF_IS_NOT_XML, nullptr), S_OK);
+    ASSERT_EQ(voice->SetOutput(nullptr, FALSE), S_OK);
+    ASSERT_EQ(wav->Close(), S_OK);
+    EXPECT_EQ(std::filesystem::file_size(path), 44 + native.size() * 2);
 }
 
 }  // namespace

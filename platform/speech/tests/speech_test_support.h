@@ -8,6 +8,7 @@
 #include <varnel/com_object.h>
 #include <objbase.h>
 #include <sapi.h>
+#include <winuser.h>
 
 #include <gtest/gtest.h>
 
@@ -147,5 +148,38 @@ inline int Peak(const std::vector<std::int16_t>& samples, std::size_t from = 0, 
 }
 
 inline constexpr char16_t kSentence[] = u"The quick brown fox jumps over the lazy dog.";
+
+// A message-only window of the calling thread that a voice can post its notices
+// to; the test takes them with GetMessageA.
+class NoticeWindow {
+public:
+    NoticeWindow()
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpszClassName = "SpeechTestNotices";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, "SpeechTestNotices", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    }
+    ~NoticeWindow()
+    {
+        DestroyWindow(window_);
+        UnregisterClassA("SpeechTestNotices", nullptr);
+    }
+    NoticeWindow(const NoticeWindow&) = delete;
+    NoticeWindow& operator=(const NoticeWindow&) = delete;
+
+    HWND handle() const { return window_; }
+    // Waits for the next message posted to the window.
+    MSG Next()
+    {
+        MSG message{};
+        if (GetMessageA(&message, window_, 0, 0) <= 0) ADD_FAILURE() << "no message could be taken";
+        return message;
+    }
+
+private:
+    HWND window_ = nullptr;
+};
 
 }  // namespace speech_test

@@ -76,6 +76,23 @@ TEST(Synthesizer, SameInputGivesIdenticalSamplesEvenAfterAStoppedSynthesis)
     EXPECT_EQ(first, second);
 }
 
+TEST(Synthesizer, AVoiceWithBreathNoiseSoundsTheSameEachTime)
+{
+    // Latvian's breath noise is drawn from the C library's random numbers.
+    const std::string text = "Labdien, \u0161odien ir jauka diena, un m\u0113s ejam uz j\u016bru.";
+    auto first = Synthesize("bat/lv", {}, text);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(Synthesize("bat/lv", {}, text), first);
+    std::vector<std::int16_t> onFreshCopy;
+    ASSERT_EQ(SynthesizeOnFreshCopy("bat/lv", {}, text,
+                                    [&](const std::int16_t* s, std::size_t n) {
+                                        onFreshCopy.insert(onFreshCopy.end(), s, s + n);
+                                        return true;
+                                    }),
+              S_OK);
+    EXPECT_EQ(onFreshCopy, first);
+}
+
 TEST(Synthesizer, StyleAndVoiceChangeTheSound)
 {
     SpeechStyle plain, high, spelled;

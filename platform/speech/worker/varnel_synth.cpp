@@ -1,8 +1,10 @@
-// varnel-synth: renders one piece of text for the speech engine. The job comes
-// on standard input (see render_job.h), the audio goes to standard output in the
-// job's format, and the exit code tells how it went. espeak-ng keeps its state in
+// varnel-synth: renders pieces of text for the speech engine, one after another,
+// for as long as the engine keeps the channel on its standard input open (see
+// job_channel.h). Each piece is synthesized on a freshly loaded copy of espeak-ng,
+// so a piece sounds the same whichever pieces the worker rendered before; loading
+// a copy costs far less than starting a process. espeak-ng keeps its state in
 // globals, so the engine renders pieces side by side in processes of their own.
-#include "render_job.h"
+#include "job_channel.h"
 
 #include <varnel/syscalls.h>
 
@@ -15,22 +17,13 @@
 
 namespace {
 
+constexpr int kChannel = STDIN_FILENO;
 constexpr std::size_t kWriteBytes = 64 * 1024;
-
-bool ReadAll(int fd, std::string& bytes)
-{
-    char buffer[16 * 1024];
-    for (;;) {
-        ssize_t got = win32::sys::Read(fd, buffer, sizeof buffer);
-        if (got < 0) return false;
-        if (got == 0) return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-}
 
 // Gathers the audio into large writes.
 class Output {
 public:
+    explicit Output(int fd) : fd_(fd) {}
     bool Add(const std::uint8_t* bytes, std::size_t count)
     {
         pending_.insert(pending_.end(), bytes, bytes + count);
@@ -38,14 +31,24 @@ public:
     }
     bool Flush()
     {
-        bool written = pending_.empty() || win32::sys::WriteAll(STDOUT_FILENO, pending_.data(), pending_.size()) == 0;
+        bool written = pending_.empty() || win32::sys::WriteAll(fd_, pending_.data(), pending_.size()) == 0;
         pending_.clear();
         return written;
     }
 
 private:
+    int fd_;
     std::vector<std::uint8_t> pending_;
 };
+
+speech::WorkerExit Render(const speech::RenderJob& job, int audio)
+{
+    Output output(audio);
+    speech::WorkerExit exit =
+        speech::RunJob(job, [&](const std::uint8_t* data, std::size_t count) { return output.Add(data, count); });
+    if (exit == speech::kWorkerDone && !output.Flush()) exit = speech::kWorkerOutputFailed;
+    return exit;
+}
 
 }  // namespace
 
@@ -53,13 +56,16 @@ int main()
 {
     // A render that is given up (Ctrl+C, a crash) must not leave workers behind.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    std::string bytes;
-    if (!ReadAll(STDIN_FILENO, bytes)) return speech::kWorkerBadJob;
-    std::optional<speech::RenderJob> job = speech::DecodeJob(bytes);
-    if (!job) return speech::kWorkerBadJob;
-    Output output;
-    speech::WorkerExit exit =
-        speech::RunJob(*job, [&](const std::uint8_t* data, std::size_t count) { return output.Add(data, count); });
-    if (exit == speech::kWorkerDone && !output.Flush()) exit = speech::kWorkerOutputFailed;
-    return exit;
+    for (;;) {
+        std::string bytes;
+        win32::sys::UniqueFd audio;
+        speech::JobReceipt receipt = speech::ReceiveJob(kChannel, bytes, audio);
+        if (receipt == speech::JobReceipt::End) return speech::kWorkerDone;
+        std::optional<speech::RenderJob> job;
+        if (receipt == speech::JobReceipt::Job) job = speech::DecodeJob(bytes);
+        speech::WorkerExit exit = job ? Render(*job, audio.get()) : speech::kWorkerBadJob;
+        audio.Reset();  // the engine sees the end of the audio before the outcome
+        // A worker that failed once is not trusted with another piece.
+        if (!speech::SendOutcome(kChannel, exit) || exit != speech::kWorkerDone) return exit;
+    }
 }

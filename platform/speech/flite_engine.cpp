@@ -1,0 +1,195 @@
+#include "flite_engine.h"
+
+#include "flite_library.h"
+#include "resampler.h"
+
+#include <sapi.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <mutex>
+
+namespace speech {
+namespace {
+
+constexpr const char* kPrefix = "flite/";
+constexpr std::size_t kLongestUtteranceBytes = 600;  // keeps the first audio near and flite's work small
+constexpr unsigned kNoiseSeed = 1;
+constexpr int kNormalWpm = 175;
+
+// "cmu_us_slt" -> "SLT, English (America), flite"
+std::string DescriptionOf(const std::string& name)
+{
+    std::string speaker = name.substr(name.rfind('_') + 1);
+    for (char& c : speaker) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return speaker + ", English (America), flite";
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Where flite would end an utterance anyway: after . ! ? ; : before a blank, and at
+// line ends; a run longer than kLongestUtteranceBytes is cut at its last blank.
+std::vector<std::string_view> Utterances(std::string_view text)
+{
+    std::vector<std::string_view> out;
+    std::size_t start = 0, lastBlank = std::string_view::npos;
+    auto emit = [&](std::size_t end) {
+        std::string_view piece = text.substr(start, end - start);
+        if (std::any_of(piece.begin(), piece.end(), [](char c) { return !IsBlank(c); })) out.push_back(piece);
+        start = end;
+        lastBlank = std::string_view::npos;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        bool next_blank = i + 1 == text.size() || IsBlank(text[i + 1]);
+        if (c == '\n' || (std::string_view(".!?;:").find(c) != std::string_view::npos && next_blank)) {
+            emit(i + 1);
+            continue;
+        }
+        if (IsBlank(c)) lastBlank = i;
+        if (i + 1 - start > kLongestUtteranceBytes && lastBlank != std::string_view::npos && lastBlank > start)
+            emit(lastBlank + 1);
+    }
+    emit(text.size());
+    return out;
+}
+
+// Letters and digits one by one: flite says a lone letter by its name.
+std::string Spelled(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        if (IsBlank(c)) {
+            out += ", ";
+        } else {
+            out += c;
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+// One utterance's way from flite's wave, at the voice's rate, to the sink.
+struct StreamState {
+    const PcmSink* sink = nullptr;
+    std::unique_ptr<Resampler> resampler;  // made once the wave's rate is known
+    int delivered = 0;                     // samples of the wave handed over
+    bool stopped = false;
+
+    // Hands over the wave's samples from `delivered` up to `end`.
+    void PassOn(const cst_wave& wave, int end)
+    {
+        if (stopped || end <= delivered) return;
+        if (!resampler) resampler = std::make_unique<Resampler>(wave.sample_rate, kNativeSampleRate);
+        stopped = !resampler->Push(reinterpret_cast<const std::int16_t*>(wave.samples + delivered),
+                                   static_cast<std::size_t>(end - delivered), *sink);
+        delivered = end;
+    }
+    void Finish()
+    {
+        if (!stopped && resampler) stopped = !resampler->Finish(*sink);
+    }
+    bool Failed() const { return resampler && resampler->failed(); }
+};
+
+int OnChunk(const cst_wave* wave, int start, int size, int, cst_audio_streaming_info* info)
+{
+    auto* state = static_cast<StreamState*>(info->userdata);
+    if (wave && size > 0) state->PassOn(*wave, start + size);
+    return state->stopped ? CST_AUDIO_STREAM_STOP : CST_AUDIO_STREAM_CONT;
+}
+
+class FliteSession final : public VoiceEngine::Session {
+public:
+    explicit FliteSession(const FliteLibrary& library) : library_(library) {}
+
+    HRESULT Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
+                       const PcmSink& sink) override
+    {
+        if (!IsFliteVoice(voiceIdentifier)) return SPERR_ENGINE_FAILED;
+        const std::string name = voiceIdentifier.substr(std::string_view(kPrefix).size());
+        auto found = std::find_if(library_.voices().begin(), library_.voices().end(),
+                                  [&](const FliteVoice& v) { return v.name == name; });
+        if (found == library_.voices().end()) return SPERR_ENGINE_FAILED;
+        std::string spelled;
+        if (style.spell) text = spelled = Spelled(text);
+        std::lock_guard turn(RandomSequenceTurn());
+        for (std::string_view utterance : Utterances(text)) {
+            HRESULT hr = SynthesizeUtterance(*found->voice, style, std::string(utterance), sink);
+            if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
+        }
+        return S_OK;
+    }
+
+private:
+    // S_OK, S_FALSE when the sink stopped, SPERR_ENGINE_FAILED.
+    HRESULT SynthesizeUtterance(cst_voice& voice, const SpeechStyle& style, const std::string& text,
+                                const PcmSink& sink)
+    {
+        const FliteLibrary& f = library_;
+        cst_utterance* utterance = f.NewUtterance();
+        if (!utterance) return SPERR_ENGINE_FAILED;
+        f.SetInputText(utterance, text.c_str());
+        // Set on the utterance, not the voice: the voice is shared by every request.
+        double stretch = double(kNormalWpm) / WordsPerMinuteForRate(style.rate);
+        if (style.emphasis) stretch *= 1.15;
+        f.SetFloat(utterance->features, "duration_stretch", static_cast<float>(stretch));
+        // Diphone voices name their mean pitch; clustergen voices keep their own.
+        float meanPitch = f.GetFloat(voice.features, "int_f0_target_mean", 0.0f);
+        if (meanPitch > 0) {
+            double factor = std::pow(2.0, std::clamp(style.pitch, -10, 10) / 20.0) * (style.emphasis ? 1.1 : 1.0);
+            f.SetFloat(utterance->features, "int_f0_target_mean", static_cast<float>(meanPitch * factor));
+        }
+        StreamState state;
+        state.sink = &sink;
+        cst_audio_streaming_info* info = f.NewStreamingInfo();
+        info->asc = &OnChunk;
+        info->userdata = &state;
+        f.SetValue(utterance->features, "streaming_info", f.StreamingInfoValue(info));  // freed with the utterance
+
+        std::srand(kNoiseSeed);
+        utterance = f.DoSynth(utterance, &voice, f.UttSynth);
+        if (state.stopped) {
+            if (utterance) f.DeleteUtterance(utterance);
+            return state.Failed() ? SPERR_ENGINE_FAILED : S_FALSE;
+        }
+        if (!utterance) return SPERR_ENGINE_FAILED;
+        // Whatever the voice made without streaming it.
+        if (const cst_wave* wave = f.UttWave(utterance)) state.PassOn(*wave, wave->num_samples);
+        f.DeleteUtterance(utterance);
+        state.Finish();
+        if (state.Failed()) return SPERR_ENGINE_FAILED;
+        return state.stopped ? S_FALSE : S_OK;
+    }
+
+    const FliteLibrary& library_;
+};
+
+}  // namespace
+
+bool IsFliteVoice(const std::string& identifier) { return identifier.rfind(kPrefix, 0) == 0; }
+
+std::unique_ptr<FliteEngine> FliteEngine::Load()
+{
+    const FliteLibrary* library = FliteLibrary::Load();
+    if (!library) return nullptr;
+    return std::unique_ptr<FliteEngine>(new FliteEngine(*library));
+}
+
+FliteEngine::FliteEngine(const FliteLibrary& library) : library_(library)
+{
+    for (const FliteVoice& voice : library.voices())
+        voices_.push_back({kPrefix + voice.name, DescriptionOf(voice.name), "en-us"});
+}
+
+std::string FliteEngine::PreferredVoiceFor(const std::string& languageTag)
+{
+    if (languageTag != "en" && languageTag.rfind("en-", 0) != 0) return {};
+    return Has("flite/cmu_us_slt") ? "flite/cmu_us_slt" : voices_.front().identifier;
+}
+
+std::unique_ptr<VoiceEngine::Session> FliteEngine::Begin() { return std::make_unique<FliteSession>(library_); }
+
+}  // namespace speech

@@ -1,0 +1,109 @@
+#include "job_channel.h"
+
+#include "wave_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace speech {
+namespace {
+
+struct Channel {
+    Channel()
+    {
+        int ends[2];
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+        engine = win32::sys::UniqueFd(ends[0]);
+        worker = win32::sys::UniqueFd(ends[1]);
+    }
+    win32::sys::UniqueFd engine, worker;
+};
+
+RenderJob SampleJob(std::string text)
+{
+    RenderJob job;
+    job.voice = "gmw/en";
+    job.style.rate = 3;
+    job.gain = 5000;
+    job.format = NativeFormat();
+    job.text = std::move(text);
+    return job;
+}
+
+TEST(JobChannel, JobsTravelWithTheirAudioDescriptorAndOutcomesComeBack)
+{
+    Channel channel;
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    win32::sys::UniqueFd readEnd(pipeEnds[0]), writeEnd(pipeEnds[1]);
+    // Two jobs in a row, the second larger than a socket's buffer would take at once.
+    const std::string first = EncodeJob(SampleJob("first piece")), second = EncodeJob(SampleJob(std::string(300000, 'w')));
+    for (const std::string* sent : {&first, &second}) {
+        std::thread sender([&] { EXPECT_TRUE(SendJob(channel.engine.get(), *sent, writeEnd.get())); });
+        std::string received;
+        win32::sys::UniqueFd audio;
+        EXPECT_EQ(ReceiveJob(channel.worker.get(), received, audio), JobReceipt::Job);
+        sender.join();
+        EXPECT_EQ(received, *sent);
+        // The descriptor received is the pipe's writing end.
+        ASSERT_EQ(write(audio.get(), "x", 1), 1);
+        char byte = 0;
+        EXPECT_EQ(read(readEnd.get(), &byte, 1), 1);
+        EXPECT_EQ(byte, 'x');
+        EXPECT_TRUE(SendOutcome(channel.worker.get(), kWorkerOutputFailed));
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get()), kWorkerOutputFailed);
+    }
+    channel.engine.Reset();
+    std::string received;
+    win32::sys::UniqueFd audio;
+    EXPECT_EQ(ReceiveJob(channel.worker.get(), received, audio), JobReceipt::End);
+}
+
+TEST(JobChannel, AWorkerThatIsGoneGivesNoOutcomeAndTakesNoJob)
+{
+    Channel channel;
+    channel.worker.Reset();
+    EXPECT_EQ(ReceiveOutcome(channel.engine.get()), std::nullopt);
+    EXPECT_FALSE(SendJob(channel.engine.get(), EncodeJob(SampleJob("x")), channel.engine.get()));
+}
+
+TEST(JobChannel, BytesThatAreNoJobAreBroken)
+{
+    std::string job = EncodeJob(SampleJob("a piece of text"));
+    std::string wrongMagic = job;
+    wrongMagic[0] ^= 0x55;
+    std::string huge = job;
+    std::uint32_t textBytes = kLargestJobBytes;
+    std::memcpy(huge.data() + kJobHeaderBytes - sizeof textBytes, &textBytes, sizeof textBytes);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool withDescriptor;
+    } cases[] = {
+        {"no descriptor", job, false},
+        {"cut short", job.substr(0, job.size() - 1), true},
+        {"cut in the header", job.substr(0, kJobHeaderBytes / 2), true},
+        {"not a job", wrongMagic, true},
+        {"too large", huge, true},
+    };
+    for (const Case& c : cases) {
+        Channel channel;
+        if (c.withDescriptor) {
+            ASSERT_TRUE(SendJob(channel.engine.get(), c.bytes, STDERR_FILENO));
+        } else {
+            ASSERT_EQ(send(channel.engine.get(), c.bytes.data(), c.bytes.size(), 0), ssize_t(c.bytes.size()));
+        }
+        channel.engine.Reset();  // nothing more comes
+        std::string received;
+        win32::sys::UniqueFd audio;
+        EXPECT_EQ(ReceiveJob(channel.worker.get(), received, audio), JobReceipt::Broken) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace speech
