@@ -136,12 +136,13 @@ private:
         double stretch = double(kNormalWpm) / WordsPerMinuteForRate(style.rate);
         if (style.emphasis) stretch *= 1.15;
         f.SetFloat(utterance->features, "duration_stretch", static_cast<float>(stretch));
-        // Diphone voices name their mean pitch; clustergen voices keep their own.
+        // Diphone voices name their mean pitch; clustergen voices scale theirs by f0_shift.
+        double factor = std::pow(2.0, std::clamp(style.pitch, -10, 10) / 20.0) * (style.emphasis ? 1.1 : 1.0);
         float meanPitch = f.GetFloat(voice.features, "int_f0_target_mean", 0.0f);
-        if (meanPitch > 0) {
-            double factor = std::pow(2.0, std::clamp(style.pitch, -10, 10) / 20.0) * (style.emphasis ? 1.1 : 1.0);
+        if (meanPitch > 0)
             f.SetFloat(utterance->features, "int_f0_target_mean", static_cast<float>(meanPitch * factor));
-        }
+        else
+            f.SetFloat(utterance->features, "f0_shift", static_cast<float>(factor));
         StreamState state;
         state.sink = &sink;
         cst_audio_streaming_info* info = f.NewStreamingInfo();
