@@ -9,6 +9,8 @@
 
 #include <cstddef>
 
+// C++ linkage even where a C header includes this one inside extern "C".
+extern "C++" {
 namespace msvcrt {
 
 struct FILE;  // opaque
@@ -31,3 +33,4 @@ int feof(FILE* stream);
 void clearerr(FILE* stream);
 
 }  // namespace msvcrt
+}  // extern "C++"

@@ -8,6 +8,8 @@
 
 #include <windef.h>
 
+// C++ linkage even where a C header includes this one inside extern "C".
+extern "C++" {
 namespace msvcrt {
 
 // Leading white space, one optional sign, digits up to the first other
@@ -16,3 +18,4 @@ LONG atol(const char* text);
 int atoi(const char* text);
 
 }  // namespace msvcrt
+}  // extern "C++"
