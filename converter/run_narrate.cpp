@@ -1,6 +1,6 @@
 #include "run_narrate.h"
 
-#include "LoadTextFile.h"
+#include "load_text_file.h"
 #include "com_apartment.h"
 #include "failure_line.h"
 #include "interrupt_cleanup.h"

@@ -1,6 +1,6 @@
 #include "run_settings.h"
 
-#include "decimal_conversion.h"
+#include <stdlib.h>
 
 namespace narrate {
 
@@ -9,9 +9,9 @@ RunSettings ReadRunSettings(int argc, char** argv)
     RunSettings settings;
     if (argc > 1) settings.inputPath = argv[1];
     if (argc > 2) settings.outputPath = argv[2];
-    if (argc > 3) settings.voiceNumber = narrate::atoi(argv[3]);
-    if (argc > 4) settings.rate = narrate::atol(argv[4]);
-    if (argc > 5) settings.volume = narrate::atol(argv[5]);
+    if (argc > 3) settings.voiceNumber = msvcrt::atoi(argv[3]);
+    if (argc > 4) settings.rate = msvcrt::atol(argv[4]);
+    if (argc > 5) settings.volume = msvcrt::atol(argv[5]);
     return settings;
 }
 

@@ -2,7 +2,7 @@
 
 #include "com_apartment.h"
 #include "failure_line.h"
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 #include <sapi.h>

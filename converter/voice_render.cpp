@@ -2,12 +2,11 @@
 
 #include "failure_line.h"
 #include "render_progress.h"
-#include "sp_bind_to_file.h"
-#include "sp_stream_format.h"
 #include "temporary_output.h"
 #include "wide_path.h"
 
 #include <atlbase.h>
+#include <sphelper.h>
 #include <winbase.h>
 
 namespace narrate {

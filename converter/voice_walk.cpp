@@ -1,6 +1,6 @@
 #include "voice_walk.h"
 
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 

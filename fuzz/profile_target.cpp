@@ -5,7 +5,7 @@
 #include "fuzz_target.h"
 #include "scratch_dir.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 #include <algorithm>

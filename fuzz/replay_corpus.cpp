@@ -22,9 +22,7 @@ struct Target {
 const Target kTargets[] = {
     {"textload", &FuzzTextLoad},
     {"profile", &FuzzProfile},
-#ifndef VARNEL_NO_COMMAND_LINE_TARGET
     {"command_line", &FuzzCommandLine},
-#endif
     {"markup", &FuzzMarkup},
     {"variant", &FuzzVariant},
     {"wire", &FuzzWire},

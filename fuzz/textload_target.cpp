@@ -2,8 +2,8 @@
 // the ANSI code page, under UTF-8 (first byte even) and under GBK (odd).
 #include "fuzz_target.h"
 
-#include <LoadTextFile.h>
-#include <codepage.h>
+#include <load_text_file.h>
+#include <varnel/codepage.h>
 #include <winnls.h>
 
 #include <cstring>

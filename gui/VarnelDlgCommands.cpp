@@ -4,7 +4,7 @@
 
 #include <afxdlgs.h>
 
-#include <LoadTextFile.h>
+#include <load_text_file.h>
 
 #include "ProgramPaths.h"
 #include "WorkingFolder.h"

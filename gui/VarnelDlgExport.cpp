@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include <LoadTextFile.h>
+#include <load_text_file.h>
 #include <failure_words.h>
 
 #include "CommandLines.h"

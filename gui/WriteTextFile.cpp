@@ -1,6 +1,6 @@
 #include "WriteTextFile.h"
 
-#include <crtio.h>
+#include <stdio.h>
 #include <windows.h>
 
 bool WriteTextFile(const CString& text, const char* path)

@@ -93,7 +93,6 @@ protected:
         if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not be started (scripts/install-deps.sh installs it)";
         display_env_.emplace("DISPLAY", display_.name());
         platform_env_.emplace("QT_QPA_PLATFORM", "xcb");
-        leak_env_.emplace("LSAN_OPTIONS", std::string("suppressions=") + VARNEL_LSAN_SUPPRESSIONS);
         desktop_.emplace(display_.name());
         ASSERT_TRUE(desktop_->connected());
     }
@@ -143,7 +142,7 @@ protected:
 
     testing_support::VirtualDisplay display_;
     testing_support::IsolatedEnvironment isolated_{true};
-    std::optional<testing_support::EnvVar> display_env_, platform_env_, leak_env_;
+    std::optional<testing_support::EnvVar> display_env_, platform_env_;
     std::optional<X11Desktop> desktop_;
 };
 

@@ -1,7 +1,7 @@
 // Start-up of the main dialog: from the start of the process (framework, COM,
 // engine, voice list) to the dialog shown with its voice list filled, then the
 // same for later dialogs in the same process. Prints figures; not a test.
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
 

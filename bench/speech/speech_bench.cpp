@@ -7,7 +7,7 @@
 #include "sp_mm_audio_out.h"
 
 #include <atlbase.h>
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <objbase.h>
 #include <sapi.h>
 

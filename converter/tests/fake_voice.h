@@ -2,7 +2,7 @@
 #pragma once
 
 #include <atlbase.h>
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <sapi.h>
 
 #include <string>

@@ -1,11 +1,11 @@
 #include "run_narrate.h"
 
 #include "converter_test_support.h"
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 #include <scratch_dir.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ protected:
         ULONG count = 0;
         {
             CComPtr<IEnumSpObjectTokens> tokens;
-            if (SUCCEEDED(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens))) tokens->GetCount(&count);
+            if (SUCCEEDED(SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens))) tokens->GetCount(&count);
         }
         CoUninitialize();
         return count;

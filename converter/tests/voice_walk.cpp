@@ -1,6 +1,6 @@
 #include "voice_walk.h"
 
-#include "sp_enum_tokens.h"
+#include <sphelper.h>
 
 #include <atlbase.h>
 #include <objbase.h>
@@ -26,7 +26,7 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         CComPtr<IEnumSpObjectTokens> tokens;
-        ASSERT_EQ(narrate::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens), S_OK);
+        ASSERT_EQ(::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens), S_OK);
         ASSERT_EQ(tokens->GetCount(&count_), S_OK);
         ASSERT_GE(count_, 2u) << "the tests need two installed voices";
         for (ULONG i = 0; i < count_; ++i) {

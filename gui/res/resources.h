@@ -1,7 +1,7 @@
 // Makes the program's resources known to the framework. Safe to call more than once.
 #pragma once
 
-#include <afxresdata.h>
+#include <varnel/resource_data.h>
 
 #include <span>
 

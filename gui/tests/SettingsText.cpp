@@ -8,7 +8,7 @@
 
 namespace {
 
-using gui_test::Locale;
+using testing_support::LocaleGuard;
 
 TEST(SettingsTextValue, LineBreaksBecomeOneBlankEachInQuotes)
 {
@@ -20,7 +20,7 @@ TEST(SettingsTextValue, LineBreaksBecomeOneBlankEachInQuotes)
 
 TEST(CutOnCharacterBoundary, Utf8)
 {
-    Locale locale("en_US.UTF-8");
+    LocaleGuard locale("en_US.UTF-8");
     EXPECT_EQ(CutOnCharacterBoundary("abcdef", 4), "abcd");
     EXPECT_EQ(CutOnCharacterBoundary("ab", 4), "ab");
     CString chinese("\xE4\xB8\xAD\xE6\x96\x87");  // two 3-byte characters
@@ -32,7 +32,7 @@ TEST(CutOnCharacterBoundary, Utf8)
 
 TEST(CutOnCharacterBoundary, Gbk)
 {
-    Locale locale("zh_CN.GBK");
+    LocaleGuard locale("zh_CN.GBK");
     CString chinese("a\xD6\xD0\xCE\xC4");  // a, then two double-byte characters
     EXPECT_EQ(CutOnCharacterBoundary(chinese, 4), "a\xD6\xD0");
     EXPECT_EQ(CutOnCharacterBoundary(chinese, 2), "a");

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include "SystemCalls.h"
 #include "VarnelApp.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include "gui_fixture.h"
 #include "res/resource.h"
@@ -245,7 +245,7 @@ TEST_F(Settings, BytesThatAreNoTextLoadSpeakAndSaveAWholeSection)
 {
     const char* keys[] = {"InputFileChk=", "InputFileFile=", "InputText=", "Rate=", "Volume=", "Voice=", "Loop="};
     for (const char* lang : {"en_US.UTF-8", "zh_CN.GBK"}) {
-        gui_test::Locale locale(lang);
+        testing_support::LocaleGuard locale(lang);
         WriteSettings("InputFileChk=\xFF\r\nInputFileFile=\xC3(\x80\r\nInputText=caf\xC3 \x80\x80 ok \xE4\xBD \xFF\xFE \x81 end\r\n"
                       "Rate=\xFE" "3\r\nVolume=4\x80\r\nVoice=\x81\r\nLoop=1\xFF\r\n");
         const std::size_t spoken = FakeVoice().spoken.size();

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <scratch_dir.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include "gui_fixture.h"
 

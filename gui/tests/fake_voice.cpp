@@ -1,7 +1,7 @@
 #include "fake_voice.h"
 
-#include <class_table.h>
-#include <com_object.h>
+#include <varnel/class_table.h>
+#include <varnel/com_object.h>
 #include <oaidl.h>
 #include <oleauto.h>
 #include <winnls.h>

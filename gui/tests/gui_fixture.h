@@ -3,7 +3,7 @@
 // program's resources, and a check that no window is left behind.
 #pragma once
 
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
 
@@ -16,7 +16,8 @@
 #include <sstream>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
+#include <locale_guard.h>
 #include <scratch_dir.h>
 
 #include "res/resources.h"
@@ -62,34 +63,6 @@ protected:
     }
 
     testing_support::IsolatedEnvironment env_;
-};
-
-// Puts LANG (no LC_ALL, LC_CTYPE) in force and the ANSI code page it names, for
-// the life of the object.
-class Locale {
-public:
-    explicit Locale(const char* lang)
-    {
-        const char* old = std::getenv("LANG");
-        old_ = old ? old : "";
-        had_ = old != nullptr;
-        lcAll_ = std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "";
-        unsetenv("LC_ALL");
-        unsetenv("LC_CTYPE");
-        setenv("LANG", lang, 1);
-        win32::nls::RereadAnsiCodePage();
-    }
-    ~Locale()
-    {
-        if (had_) setenv("LANG", old_.c_str(), 1);
-        else unsetenv("LANG");
-        if (!lcAll_.empty()) setenv("LC_ALL", lcAll_.c_str(), 1);
-        win32::nls::RereadAnsiCodePage();
-    }
-
-private:
-    std::string old_, lcAll_;
-    bool had_;
 };
 
 }  // namespace gui_test

@@ -1,6 +1,6 @@
 // Renders the main dialog (with Chinese text in it) and the About box into PNG
 // files under the offscreen platform: varnel_screenshots <folder>.
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
 

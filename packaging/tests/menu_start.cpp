@@ -107,7 +107,6 @@ protected:
         data_home_.emplace("XDG_DATA_HOME", std::nullopt);
         display_env_.emplace("DISPLAY", display_.name());
         platform_env_.emplace("QT_QPA_PLATFORM", "xcb");
-        leak_env_.emplace("LSAN_OPTIONS", std::string("suppressions=") + VARNEL_LSAN_SUPPRESSIONS);
         desktop_.emplace(display_.name());
         ASSERT_TRUE(desktop_->connected());
     }
@@ -133,7 +132,7 @@ protected:
 
     testing_support::ScratchDir stage_;
     testing_support::VirtualDisplay display_;
-    std::optional<EnvVar> path_, home_, config_home_, data_home_, display_env_, platform_env_, leak_env_;
+    std::optional<EnvVar> path_, home_, config_home_, data_home_, display_env_, platform_env_;
     std::optional<X11Desktop> desktop_;
 };
 

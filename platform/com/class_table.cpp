@@ -1,4 +1,4 @@
-#include <class_table.h>
+#include <varnel/class_table.h>
 
 #include <algorithm>
 #include <cctype>

@@ -4,7 +4,7 @@
 
 #include "wire_protocol.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 #include <map>

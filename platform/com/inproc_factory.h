@@ -1,7 +1,7 @@
 // The class object the runtime hands out for an in-process class of the class table.
 #pragma once
 
-#include <class_table.h>
+#include <varnel/class_table.h>
 
 namespace com {
 

@@ -5,7 +5,7 @@
 // releases what it held.
 #pragma once
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <memory>
 

@@ -6,7 +6,7 @@
 #include "socket_folder.h"
 
 #include <handleapi.h>
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 #include <processthreadsapi.h>
 #include <synchapi.h>
 

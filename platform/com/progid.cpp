@@ -1,7 +1,7 @@
 #include "classes_value.h"
 #include "guid_text.h"
 
-#include <class_table.h>
+#include <varnel/class_table.h>
 
 #include <optional>
 #include <string>

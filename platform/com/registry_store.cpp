@@ -1,8 +1,8 @@
 #include "registry_store.h"
 
-#include <atomic_file.h>
-#include <errno_map.h>
-#include <syscalls.h>
+#include <varnel/atomic_file.h>
+#include <varnel/errno_map.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 #include <cerrno>

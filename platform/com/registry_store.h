@@ -4,7 +4,7 @@
 
 #include "registry_hive.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // ScopedOverride. File calls (rename, unlink, mkdir) go through syscalls.h.
 #pragma once
 
-#include <call_table.h>
+#include <varnel/call_table.h>
 
 #include <cstddef>
 #include <cstdint>

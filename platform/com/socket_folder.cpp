@@ -2,7 +2,7 @@
 
 #include "socket_calls.h"
 
-#include <errno_map.h>
+#include <varnel/errno_map.h>
 #include <winbase.h>
 
 #include <cerrno>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <guiddef.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winerror.h>
 
 #include <string>

@@ -30,15 +30,4 @@ std::string WideToAnsi(std::u16string_view wide)
     return ansi;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8)
-{
-    if (utf8.empty() || utf8.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf8.size());
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    if (needed <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(needed), u'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), needed);
-    return WideToAnsi(wide);
-}
-
 }  // namespace afx_detail

@@ -8,6 +8,5 @@ namespace afx_detail {
 
 std::u16string AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(std::u16string_view wide);
-std::string Utf8ToAnsi(std::string_view utf8);
 
 }  // namespace afx_detail

@@ -1,5 +1,5 @@
 #include <afxwin.h>
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 
 #include <QApplication>
 #include <QCursor>

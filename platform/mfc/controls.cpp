@@ -1,6 +1,6 @@
-#include "window_record.h"
+#include "framework_window.h"
 
-#include "gui_text.h"
+#include "qt_text.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "window_record.h"
+#include "framework_window.h"
 
 #include <charconv>
 #include <climits>

@@ -1,7 +1,7 @@
 #include "dialog_builder.h"
-#include "gui_text.h"
-#include "hooks_internal.h"
-#include "window_record.h"
+#include "qt_text.h"
+#include "active_test_hooks.h"
+#include "framework_window.h"
 
 #include <QEventLoop>
 #include <QTimer>

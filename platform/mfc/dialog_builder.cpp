@@ -1,7 +1,7 @@
 #include "dialog_builder.h"
 
 #include "dialog_window.h"
-#include "gui_text.h"
+#include "qt_text.h"
 #include "resources.h"
 
 #include <QCheckBox>

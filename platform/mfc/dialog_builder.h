@@ -1,7 +1,7 @@
 // Builds a dialog's widgets from its template (platform-internal).
 #pragma once
 
-#include "window_record.h"
+#include "framework_window.h"
 
 #include <QFont>
 

@@ -1,7 +1,7 @@
 // The Qt widgets behind a dialog: the window and the multi-line edit (platform-internal).
 #pragma once
 
-#include "window_record.h"
+#include "framework_window.h"
 
 #include <QPlainTextEdit>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include <afxwin.h>
 
-#include "status_text.h"
+#include "hresult_text.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "gui_text.h"
-#include "hooks_internal.h"
-#include "window_record.h"
+#include "qt_text.h"
+#include "active_test_hooks.h"
+#include "framework_window.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include <afxdisp.h>
 
-#include "status_text.h"
+#include "hresult_text.h"
 
 IMPLEMENT_DYNAMIC(COleException, CException)
 IMPLEMENT_DYNAMIC(COleDispatchException, CException)

@@ -1,7 +1,5 @@
 #include "resources.h"
 
-#include "ansi_text.h"
-
 #include <charconv>
 #include <cstring>
 #include <deque>
@@ -9,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+
+#include <varnel/codepage.h>
 
 namespace afx_detail {
 
@@ -126,7 +126,7 @@ BOOL AfxLoadString(UINT id, CString& text)
         }
         utf8 = found->second;
     }
-    text = CString(Utf8ToAnsi(utf8).c_str());
+    text = CString(win32::nls::Utf8ToAnsi(utf8).c_str());
     return !text.IsEmpty();
 }
 

@@ -1,5 +1,5 @@
 #include <afx.h>
-#include <afxresdata.h>
+#include <varnel/resource_data.h>
 #include <oleauto.h>
 
 #include "ansi_text.h"

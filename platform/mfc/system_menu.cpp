@@ -1,8 +1,8 @@
 // The system menu stand-in: the window manager owns the title-bar menu, so the
 // dialog opens its own on Alt+Space and on a right click on its background.
-#include "window_record.h"
+#include "framework_window.h"
 
-#include "gui_text.h"
+#include "qt_text.h"
 
 #include <QMenu>
 #include <QTimer>

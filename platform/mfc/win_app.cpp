@@ -1,7 +1,7 @@
-#include "gui_text.h"
+#include "qt_text.h"
 #include "resources.h"
 #include "window_driver.h"
-#include "window_record.h"
+#include "framework_window.h"
 
 #include <afxdisp.h>
 #include <libloaderapi.h>

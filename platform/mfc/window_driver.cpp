@@ -1,6 +1,6 @@
 #include "window_driver.h"
 
-#include "window_record.h"
+#include "framework_window.h"
 
 #include <winuser.h>
 

@@ -2,7 +2,7 @@
 // the thread's message queue inside every Qt event loop (platform-internal).
 #pragma once
 
-#include <user32_driver.h>
+#include <varnel/user32_driver.h>
 
 class QWidget;
 

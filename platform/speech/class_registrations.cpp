@@ -5,7 +5,7 @@
 #include "sp_voice.h"
 #include "token_category.h"
 
-#include <class_table.h>
+#include <varnel/class_table.h>
 
 namespace speech {
 namespace {

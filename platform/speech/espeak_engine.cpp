@@ -48,7 +48,6 @@ int OnSamples(short* samples, int count, espeak_EVENT*)
 HRESULT SynthesizeOn(EspeakLibrary& espeak, const std::string& voiceIdentifier, const SpeechStyle& style,
                      std::string_view text, const PcmSink& sink)
 {
-    EspeakAllocationScope allocations;
     if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
     const int wordsPerMinute = WordsPerMinuteForRate(style.rate);
@@ -138,7 +137,6 @@ std::unique_ptr<EspeakLibrary> LoadWithCallback()
     DropListingCopy();
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library || library->sampleRate() != kNativeSampleRate) return nullptr;
-    EspeakAllocationScope allocations;
     library->SetSynthCallback(&OnSamples);
     return library;
 }
@@ -151,7 +149,6 @@ std::unique_ptr<EspeakEngine> EspeakEngine::Load()
     auto library = EspeakLibrary::Load(kBufferMs);
     if (!library || library->sampleRate() != kNativeSampleRate) return nullptr;
     std::unique_ptr<EspeakEngine> engine(new EspeakEngine);
-    EspeakAllocationScope allocations;
     const espeak_VOICE** list = library->ListVoices(nullptr);
     for (int i = 0; list && list[i]; ++i) {
         const espeak_VOICE* v = list[i];
@@ -173,7 +170,6 @@ std::string EspeakEngine::PreferredVoiceFor(const std::string& languageTag)
     std::lock_guard listing(listingMutex);
     if (!listingCopy) listingCopy = EspeakLibrary::Load(kBufferMs);
     if (!listingCopy) return {};
-    EspeakAllocationScope allocations;
     espeak_VOICE wanted{};
     wanted.languages = languageTag.c_str();
     const espeak_VOICE** found = listingCopy->ListVoices(&wanted);

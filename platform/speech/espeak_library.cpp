@@ -7,10 +7,6 @@
 
 #include <mutex>
 
-// Present only in sanitizer builds.
-extern "C" void __lsan_disable() __attribute__((weak));
-extern "C" void __lsan_enable() __attribute__((weak));
-
 namespace speech {
 namespace {
 
@@ -40,19 +36,8 @@ void KeepDependenciesLoaded(void* handle)
 
 }  // namespace
 
-EspeakAllocationScope::EspeakAllocationScope()
-{
-    if (__lsan_disable) __lsan_disable();
-}
-
-EspeakAllocationScope::~EspeakAllocationScope()
-{
-    if (__lsan_enable) __lsan_enable();
-}
-
 std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
 {
-    EspeakAllocationScope allocations;
     std::unique_ptr<EspeakLibrary> library(new EspeakLibrary);
     library->handle_ = modules::Calls().open(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (!library->handle_) return nullptr;
@@ -75,7 +60,6 @@ std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
 
 EspeakLibrary::~EspeakLibrary()
 {
-    EspeakAllocationScope allocations;
     if (terminate_) terminate_();
     if (handle_) dlclose(handle_);
 }

@@ -10,17 +10,6 @@
 
 namespace speech {
 
-// espeak-ng's Terminate leaves a few hundred bytes allocated per copy, which become
-// unreachable when the copy is unloaded. Under LeakSanitizer, allocations made while
-// such a scope is open on the thread are not reported; elsewhere it does nothing.
-class EspeakAllocationScope {
-public:
-    EspeakAllocationScope();
-    ~EspeakAllocationScope();
-    EspeakAllocationScope(const EspeakAllocationScope&) = delete;
-    EspeakAllocationScope& operator=(const EspeakAllocationScope&) = delete;
-};
-
 class EspeakLibrary {
 public:
     // Loads and initialises a copy for synchronous synthesis with callbacks of

@@ -5,7 +5,7 @@
 #include "file_output.h"
 
 #include <sapi.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <cstdint>
 #include <vector>

@@ -6,7 +6,7 @@
 
 #include "render_job.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // make a library look missing.
 #pragma once
 
-#include <call_table.h>
+#include <varnel/call_table.h>
 
 namespace speech::modules {
 

@@ -2,7 +2,7 @@
 // tests can inject failures (no server, a server that goes away).
 #pragma once
 
-#include <call_table.h>
+#include <varnel/call_table.h>
 
 #include <pulse/simple.h>
 

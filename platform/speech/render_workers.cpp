@@ -4,11 +4,11 @@
 
 #include <sapi.h>
 
-#include <errno_map.h>
-#include <process_child.h>
-#include <process_paths.h>
-#include <process_spawn.h>
-#include <syscalls.h>
+#include <varnel/errno_map.h>
+#include <varnel/process_child.h>
+#include <varnel/process_paths.h>
+#include <varnel/process_spawn.h>
+#include <varnel/syscalls.h>
 
 #include <csignal>
 #include <cerrno>

@@ -2,7 +2,7 @@
 
 #include "wave_format.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <condition_variable>
 #include <string>

@@ -4,7 +4,7 @@
 #include "audio_device.h"
 #include "pulse_calls.h"
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <sapi.h>
 
 #include <chrono>

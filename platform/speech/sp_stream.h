@@ -4,7 +4,7 @@
 #include "file_output.h"
 #include "wav_file_writer.h"
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <sapi.h>
 
 #include <mutex>

@@ -6,7 +6,7 @@
 #include "voice_catalog.h"
 
 #include <atlbase.h>
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <oaidl.h>
 #include <sapi.h>
 

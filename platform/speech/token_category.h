@@ -1,7 +1,7 @@
 // SpObjectTokenCategory: the voice category and the enumeration of its tokens.
 #pragma once
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <sapi.h>
 
 #include <mutex>

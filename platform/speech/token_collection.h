@@ -3,7 +3,7 @@
 
 #include "voice_catalog.h"
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <oaidl.h>
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "wav_file_writer.h"
 
-#include <errno_map.h>
+#include <varnel/errno_map.h>
 
 #include <algorithm>
 #include <cerrno>

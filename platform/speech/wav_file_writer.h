@@ -7,7 +7,7 @@
 #pragma once
 
 #include <mmreg.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winerror.h>
 
 #include <cstdint>

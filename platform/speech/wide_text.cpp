@@ -1,42 +1,40 @@
 #include "wide_text.h"
 
 #include <objbase.h>
+#include <winnls.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace speech {
+
+// The Win32 layer's code page functions take int lengths: longer texts go in
+// pieces that end on a character.
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::size_t kPiece = std::size_t{1} << 30;
 
-void AppendUtf8(std::string& out, char32_t c)
+bool IsLeadSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsTrailByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+void AppendUtf8(std::string& out, std::u16string_view piece)
 {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    const int length = static_cast<int>(piece.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, piece.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return;
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(bytes));
+    WideCharToMultiByte(CP_UTF8, 0, piece.data(), length, out.data() + at, bytes, nullptr, nullptr);
 }
 
-void AppendUtf16(std::u16string& out, char32_t c)
+void AppendUtf16(std::u16string& out, std::string_view piece)
 {
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
+    const int length = static_cast<int>(piece.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, piece.data(), length, nullptr, 0);
+    if (units <= 0) return;
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(units));
+    MultiByteToWideChar(CP_UTF8, 0, piece.data(), length, out.data() + at, units);
 }
 
 }  // namespace
@@ -45,15 +43,11 @@ std::string Utf16ToUtf8(std::u16string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = kReplacement;
-        }
-        AppendUtf8(out, c);
+    while (!text.empty()) {
+        std::size_t size = std::min(text.size(), kPiece);
+        if (size < text.size() && IsLeadSurrogate(text[size - 1])) --size;
+        AppendUtf8(out, text.substr(0, size));
+        text.remove_prefix(size);
     }
     return out;
 }
@@ -62,27 +56,11 @@ std::u16string Utf8ToUtf16(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
-        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size() + (extra == 0 ? 1 : 0);
-        for (int k = 1; ok && k <= extra; ++k) {
-            if (i + k >= text.size()) { ok = false; break; }
-            auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (ok && (c < kMinimum[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))) ok = false;
-        if (!ok) {
-            AppendUtf16(out, kReplacement);
-            ++i;
-            continue;
-        }
-        AppendUtf16(out, c);
-        i += static_cast<std::size_t>(extra) + 1;
+    while (!text.empty()) {
+        std::size_t size = std::min(text.size(), kPiece);
+        while (size < text.size() && size > kPiece - 4 && IsTrailByte(text[size])) --size;
+        AppendUtf16(out, text.substr(0, size));
+        text.remove_prefix(size);
     }
     return out;
 }

@@ -1,6 +1,7 @@
-#include <codepage.h>
+#include <varnel/codepage.h>
 
 #include <atomic>
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -143,6 +144,22 @@ std::size_t CharacterBoundary(UINT codePage, std::string_view text, std::size_t 
         pos += length;
     }
     return pos;
+}
+
+std::string Utf8ToAnsi(std::string_view utf8)
+{
+    if (utf8.empty() || utf8.size() > INT_MAX) return {};
+    const int length = static_cast<int>(utf8.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (units <= 0) return {};
+    std::u16string wide(static_cast<std::size_t>(units), u'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), units);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string ansi(static_cast<std::size_t>(bytes), '\0');
+    const int written = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi.data(), bytes, nullptr, nullptr);
+    ansi.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return ansi;
 }
 
 }  // namespace win32::nls

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <optional>
 
-#include <errno_map.h>
-#include <syscalls.h>
+#include <varnel/errno_map.h>
+#include <varnel/syscalls.h>
 
 namespace msvcrt {
 namespace {

@@ -1,4 +1,4 @@
-#include <crtio.h>
+#include <stdio.h>
 
 #include <cerrno>
 #include <cstring>

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <string>
 
-#include <atomic_file.h>
-#include <errno_map.h>
-#include <syscalls.h>
+#include <varnel/atomic_file.h>
+#include <varnel/errno_map.h>
+#include <varnel/syscalls.h>
 
 namespace {
 

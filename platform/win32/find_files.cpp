@@ -13,7 +13,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <errno_map.h>
+#include <varnel/errno_map.h>
 
 namespace {
 

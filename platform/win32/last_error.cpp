@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <string>
 
-#include <errno_map.h>
-#include <syscalls.h>
+#include <varnel/errno_map.h>
+#include <varnel/syscalls.h>
 
 namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;

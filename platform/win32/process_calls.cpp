@@ -1,4 +1,4 @@
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 
 
 #include <sys/syscall.h>

@@ -1,4 +1,4 @@
-#include <process_child.h>
+#include <varnel/process_child.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 
 #include <sys/wait.h>
 
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 
 namespace win32 {
 namespace {

@@ -5,13 +5,13 @@
 #include <memory>
 
 #include <command_line.h>
-#include <errno_map.h>
+#include <varnel/errno_map.h>
 #include <handle_table.h>
-#include <process_paths.h>
+#include <varnel/process_paths.h>
 #include <process_search.h>
-#include <process_spawn.h>
+#include <varnel/process_spawn.h>
 #include <shell_explorer.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include <errno_map.h>
-#include <process_calls.h>
-#include <process_paths.h>
+#include <varnel/errno_map.h>
+#include <varnel/process_calls.h>
+#include <varnel/process_paths.h>
 #include <winbase.h>
 
 namespace win32 {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include <process_paths.h>
-#include <syscalls.h>
+#include <varnel/process_paths.h>
+#include <varnel/syscalls.h>
 
 namespace win32 {
 namespace {

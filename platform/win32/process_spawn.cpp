@@ -1,10 +1,10 @@
-#include <process_spawn.h>
+#include <varnel/process_spawn.h>
 
 #include <csignal>
 
 #include <unistd.h>
 
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 
 extern char** environ;
 

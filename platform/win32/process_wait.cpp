@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include <errno_map.h>
+#include <varnel/errno_map.h>
 #include <handle_table.h>
 #include <processthreadsapi.h>
 #include <winbase.h>

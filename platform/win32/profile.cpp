@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include <atomic_file.h>
-#include <codepage.h>
-#include <errno_map.h>
+#include <varnel/atomic_file.h>
+#include <varnel/codepage.h>
+#include <varnel/errno_map.h>
 #include <profile_document.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winnls.h>
 
 namespace {

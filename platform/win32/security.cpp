@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <errno_map.h>
+#include <varnel/errno_map.h>
 #include <handle_table.h>
 
 namespace {

@@ -8,8 +8,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <errno_map.h>
-#include <syscalls.h>
+#include <varnel/errno_map.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 namespace {

@@ -1,4 +1,4 @@
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include <errno_map.h>
-#include <syscalls.h>
+#include <varnel/errno_map.h>
+#include <varnel/syscalls.h>
 
 namespace {
 

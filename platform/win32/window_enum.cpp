@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 #include <window_x11.h>
 #include <winnls.h>
 
@@ -35,22 +35,6 @@ private:
 };
 
 Window WindowOf(HWND handle) { return static_cast<Window>(reinterpret_cast<std::uintptr_t>(handle) & ~kForeignTag); }
-
-// UTF-8 text in the ANSI code page.
-std::string ToAnsi(const std::string& utf8)
-{
-    UINT codePage = GetACP();
-    if (codePage == CP_UTF8 || utf8.empty()) return utf8;
-    int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (units <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi.data(), bytes, nullptr, nullptr);
-    return ansi;
-}
 
 }  // namespace
 
@@ -102,7 +86,7 @@ std::optional<std::string> Title(HWND handle)
     ConnectionForCall connection;
     auto title = connection->Title(WindowOf(handle));
     if (!title) return std::nullopt;
-    return ToAnsi(*title);
+    return win32::nls::Utf8ToAnsi(*title);
 }
 
 }  // namespace win32::user::foreign

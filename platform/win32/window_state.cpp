@@ -3,9 +3,9 @@
 #include "foreign_windows.h"
 #include "window_table.h"
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 #include <processthreadsapi.h>
-#include <user32_driver.h>
+#include <varnel/user32_driver.h>
 #include <winbase.h>
 #include <winnls.h>
 #include <winuser.h>

@@ -1,7 +1,7 @@
 // The handle space of windows made in this process (platform-internal).
 #pragma once
 
-#include <user32_driver.h>
+#include <varnel/user32_driver.h>
 #include <winuser.h>
 
 #include <functional>

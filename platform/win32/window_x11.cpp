@@ -1,6 +1,5 @@
 #include <window_x11.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -38,25 +37,23 @@ const Table* LoadLibX11()
     return loaded;
 }
 
-std::atomic<const Table*> overridden{nullptr};
-
 int IgnoreError(Display*, ErrorEvent*) { return 0; }
 
 }  // namespace
 
+CallSlot<Table>& Slot()
+{
+    static const Table libX11{};  // stands for the library until it is loaded
+    static CallSlot<Table> slot(libX11);
+    return slot;
+}
+
 const Table* Calls()
 {
-    if (auto* table = overridden.load(std::memory_order_acquire)) return table;
+    const Table& current = Slot().Current();
+    if (&current != &Slot().Real()) return &current;
     return LoadLibX11();
 }
-
-ScopedOverride::ScopedOverride(const Table& replacement)
-    : table_(replacement), previous_(overridden.load(std::memory_order_acquire))
-{
-    overridden.store(&table_, std::memory_order_release);
-}
-
-ScopedOverride::~ScopedOverride() { overridden.store(previous_, std::memory_order_release); }
 
 Connection::Connection()
 {

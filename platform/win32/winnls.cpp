@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include <codepage.h>
+#include <varnel/codepage.h>
 #include <text_codec.h>
 #include <winbase.h>
 

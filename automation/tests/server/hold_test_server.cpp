@@ -5,7 +5,7 @@
 // that HOLD_TEST_SERVER_LOG names: "started <pid>", "released", "ended".
 #include "hold_test_class.h"
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <oaidl.h>
 #include <objbase.h>
 #include <winbase.h>

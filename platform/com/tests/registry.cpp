@@ -1,7 +1,7 @@
 #include <winreg.h>
 
 #include <scratch_dir.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // their destruction.
 #pragma once
 
-#include <class_table.h>
-#include <com_object.h>
+#include <varnel/class_table.h>
+#include <varnel/com_object.h>
 #include <objbase.h>
 
 #include <atomic>

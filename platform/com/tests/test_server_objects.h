@@ -3,7 +3,7 @@
 // tests and the com_test_server program.
 #pragma once
 
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <oleauto.h>
 
 #include <atomic>

@@ -90,7 +90,7 @@ public:
     LPTSTR GetBufferSetLength(int length);
     void ReleaseBuffer(int newLength = -1);
 
-    // String resource (registered by the program, see afxresdata.h), converted to CP_ACP.
+    // String resource (registered by the program, see varnel/resource_data.h), converted to CP_ACP.
     BOOL LoadString(UINT id);
 
     // BSTR conversion through CP_ACP. AllocSysString returns a new BSTR (caller frees).

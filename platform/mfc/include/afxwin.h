@@ -8,7 +8,7 @@
 #include <afxmsg_.h>
 #include <afxdd_.h>
 #include <afxcom_.h>
-#include <afxresdata.h>
+#include <varnel/resource_data.h>
 
 #include <string>
 #include <vector>

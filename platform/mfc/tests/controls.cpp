@@ -1,7 +1,10 @@
 #include "code_page.h"
+
+#include <locale_guard.h>
 #include "test_dialog.h"
 
 using namespace mfc_test;
+using testing_support::LocaleGuard;
 
 namespace {
 
@@ -58,7 +61,7 @@ TEST_F(ControlsTest, SelChangeComesOnlyFromAUsersPick)
 
 TEST_F(ControlsTest, EditTextInTheCodePageWithCrLfLineBreaks)
 {
-    ScopedLocale locale("zh_CN.GBK");
+    LocaleGuard locale("zh_CN.GBK");
     afxtest::ModalScript script;
     CTestDlg dialog;
     script.Then([&](CDialog&) {

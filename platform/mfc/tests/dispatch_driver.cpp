@@ -1,9 +1,11 @@
 #include <afxdisp.h>
-#include <class_table.h>
+#include <varnel/class_table.h>
 #include <objbase.h>
 #include <oleauto.h>
 
 #include "code_page.h"
+
+#include <locale_guard.h>
 
 #include <gtest/gtest.h>
 
@@ -181,7 +183,7 @@ TEST(DispatchDriver, TemporaryThenAssignLeavesExactlyOneReference)
 
 TEST(DispatchDriver, MethodArgumentsArriveInOrderWithTextConverted)
 {
-    mfc_test::ScopedLocale locale("zh_CN.GBK");
+    testing_support::LocaleGuard locale("zh_CN.GBK");
     FakeDispatch object;
     COleDispatchDriver driver(&object, FALSE);
     object.answer.vt = VT_I4;
@@ -229,7 +231,7 @@ TEST(DispatchDriver, PutsPassTheValueAsTheNamedPropertyArgument)
 
 TEST(DispatchDriver, ResultsOfEachKind)
 {
-    mfc_test::ScopedLocale locale("zh_CN.GBK");
+    testing_support::LocaleGuard locale("zh_CN.GBK");
     FakeDispatch object;
     COleDispatchDriver driver(&object, FALSE);
     object.answer.vt = VT_BSTR;

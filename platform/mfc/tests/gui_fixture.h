@@ -3,7 +3,7 @@
 #pragma once
 
 #include <afxwin.h>
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 
 #include <gtest/gtest.h>
 

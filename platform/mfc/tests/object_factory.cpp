@@ -1,5 +1,5 @@
 #include <afxdisp.h>
-#include <afxtesthooks.h>
+#include <varnel/test_hooks.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include <afxdisp.h>
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 #include <winreg.h>
 
 #include <gtest/gtest.h>

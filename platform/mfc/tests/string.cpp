@@ -1,12 +1,14 @@
 #include <afx.h>
-#include <afxresdata.h>
+#include <varnel/resource_data.h>
 #include <oleauto.h>
 
 #include "code_page.h"
 
+#include <locale_guard.h>
+
 #include <gtest/gtest.h>
 
-using mfc_test::ScopedLocale;
+using testing_support::LocaleGuard;
 
 TEST(CString, ConstructionLengthAndComparison)
 {
@@ -86,7 +88,7 @@ TEST(CString, BufferWritesAreTakenUpToTheTerminator)
 
 TEST(CString, BstrRoundTripInUtf8)
 {
-    ScopedLocale locale("en_US.UTF-8");
+    LocaleGuard locale("en_US.UTF-8");
     const CString text(mfc_test::kUtf8BaiRi);
     BSTR bstr = text.AllocSysString();
     ASSERT_NE(bstr, nullptr);
@@ -103,7 +105,7 @@ TEST(CString, BstrRoundTripInUtf8)
 
 TEST(CString, BstrRoundTripInGbk)
 {
-    ScopedLocale locale("zh_CN.GBK");
+    LocaleGuard locale("zh_CN.GBK");
     ASSERT_EQ(GetACP(), 936u);
     const CString text(mfc_test::kGbkBaiRi);
     BSTR bstr = text.AllocSysString();
@@ -121,12 +123,12 @@ TEST(CString, LoadStringConvertsTheResourceToTheCodePage)
     AfxRegisterString(9901, "白日");
     CString text;
     {
-        ScopedLocale locale("zh_CN.GBK");
+        LocaleGuard locale("zh_CN.GBK");
         EXPECT_TRUE(text.LoadString(9901));
         EXPECT_EQ(text, mfc_test::kGbkBaiRi);
     }
     {
-        ScopedLocale locale("C.UTF-8");
+        LocaleGuard locale("C.UTF-8");
         EXPECT_TRUE(text.LoadString(9901));
         EXPECT_EQ(text, mfc_test::kUtf8BaiRi);
     }

@@ -1,6 +1,6 @@
 #include "speech_test_support.h"
 
-#include <class_table.h>
+#include <varnel/class_table.h>
 #include <oaidl.h>
 #include <scratch_dir.h>
 

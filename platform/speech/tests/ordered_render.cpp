@@ -4,7 +4,7 @@
 
 #include <scratch_dir.h>
 #include <winbase.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "voice_catalog.h"
 
 #include <scratch_dir.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 #include <cerrno>

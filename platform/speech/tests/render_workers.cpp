@@ -3,7 +3,7 @@
 #include "wave_format.h"
 
 #include <sapi.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
 

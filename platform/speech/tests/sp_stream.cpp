@@ -3,7 +3,7 @@
 #include "speech_test_support.h"
 
 #include <scratch_dir.h>
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 #include <winbase.h>
 
 #include <cerrno>

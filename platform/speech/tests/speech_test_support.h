@@ -5,7 +5,7 @@
 #include "wave_format.h"
 
 #include <atlbase.h>
-#include <com_object.h>
+#include <varnel/com_object.h>
 #include <objbase.h>
 #include <sapi.h>
 #include <winuser.h>

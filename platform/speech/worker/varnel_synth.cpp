@@ -6,7 +6,7 @@
 // globals, so the engine renders pieces side by side in processes of their own.
 #include "job_channel.h"
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include <atomic_file.h>
+#include <varnel/atomic_file.h>
 
 #include <cerrno>
 #include <filesystem>

@@ -1,11 +1,11 @@
-#include <codepage.h>
+#include <varnel/codepage.h>
 
 #include <cstdlib>
 
 #include <gtest/gtest.h>
 #include <winnls.h>
 
-#include "locale_guard.h"
+#include <locale_guard.h>
 
 using win32::nls::CharacterBoundary;
 using win32::nls::CodePageFromLocaleName;
@@ -37,7 +37,7 @@ TEST(CodePage, LocalesWithoutAKnownCharacterSetAreUtf8)
 
 TEST(CodePage, FirstSetVariableWins)
 {
-    win32_test::LocaleGuard guard;
+    testing_support::LocaleGuard guard;
     setenv("LC_ALL", "zh_CN.GBK", 1);
     setenv("LC_CTYPE", "en_US.UTF-8", 1);
     setenv("LANG", "en_US.UTF-8", 1);
@@ -63,7 +63,7 @@ TEST(CodePage, FirstSetVariableWins)
 
 TEST(CodePage, ReadOncePerProcessUntilReread)
 {
-    win32_test::LocaleGuard guard("zh_CN.GBK");
+    testing_support::LocaleGuard guard("zh_CN.GBK");
     ASSERT_EQ(GetACP(), 936u);
     setenv("LANG", "en_US.UTF-8", 1);
     EXPECT_EQ(GetACP(), 936u);
@@ -87,7 +87,7 @@ TEST(CodePage, CharacterBoundaryNeverSplitsACharacter)
 
 TEST(CodePage, CharacterBoundaryOfTheAnsiCodePage)
 {
-    win32_test::LocaleGuard guard("zh_CN.GBK");
+    testing_support::LocaleGuard guard("zh_CN.GBK");
     EXPECT_EQ(CharacterBoundary(CP_ACP, "\xD6\xD0\xCE\xC4", 3), 2u);
 }
 

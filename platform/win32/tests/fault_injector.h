@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-#include <syscalls.h>
+#include <varnel/syscalls.h>
 
 namespace win32_test {
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 #include <winbase.h>
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 #include <scratch_dir.h>
 #include <winbase.h>
 

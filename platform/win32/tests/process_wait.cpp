@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <handleapi.h>
-#include <process_calls.h>
+#include <varnel/process_calls.h>
 #include <processthreadsapi.h>
 #include <scratch_dir.h>
 #include <winbase.h>

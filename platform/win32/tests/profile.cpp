@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "fault_injector.h"
-#include "locale_guard.h"
+#include <locale_guard.h>
 #include "test_files.h"
 
 using win32_test::FaultInjector;
@@ -198,7 +198,7 @@ TEST_F(Profile, CutsNeverSplitACharacter)
     std::string gbk;
     for (int i = 0; i < 150; ++i) gbk += "\xD6\xD0";  // 300 bytes
     {
-        win32_test::LocaleGuard locale("zh_CN.GBK");
+        testing_support::LocaleGuard locale("zh_CN.GBK");
         ASSERT_TRUE(Write("Setting", "InputText", gbk.c_str()));
         auto read = GetString("Setting", "InputText", "", 260);
         EXPECT_EQ(read.result, 258u);
@@ -208,7 +208,7 @@ TEST_F(Profile, CutsNeverSplitACharacter)
     std::string utf8;
     for (int i = 0; i < 100; ++i) utf8 += "\xE4\xB8\xAD";  // 300 bytes
     {
-        win32_test::LocaleGuard locale("en_US.UTF-8");
+        testing_support::LocaleGuard locale("en_US.UTF-8");
         ASSERT_TRUE(Write("Setting", "InputText", utf8.c_str()));
         auto read = GetString("Setting", "InputText", "", 260);
         EXPECT_EQ(read.result, 258u);

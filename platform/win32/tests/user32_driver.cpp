@@ -1,5 +1,5 @@
 // A toolkit's windows in the one handle space: calls reach its driver.
-#include <user32_driver.h>
+#include <varnel/user32_driver.h>
 
 #include <processthreadsapi.h>
 #include <winbase.h>

@@ -12,12 +12,13 @@
 
 #include "../foreign_windows.h"
 
-#include "locale_guard.h"
+#include <locale_guard.h>
 #include "process_test_support.h"
 
 namespace {
 
 using namespace win32_test;
+using testing_support::LocaleGuard;
 namespace x11 = win32::x11;
 
 std::vector<HWND> Walk(int stopAfter = -1, BOOL* result = nullptr)

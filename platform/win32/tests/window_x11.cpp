@@ -16,12 +16,13 @@
 
 #include <virtual_display.h>
 
-#include "locale_guard.h"
+#include <locale_guard.h>
 #include "process_test_support.h"
 
 namespace {
 
 using namespace win32_test;
+using testing_support::LocaleGuard;
 namespace x11 = win32::x11;
 
 // The Xlib calls the test needs as the window manager.

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <winbase.h>
 
-#include "locale_guard.h"
+#include <locale_guard.h>
 
 namespace {
 
@@ -76,12 +76,12 @@ TEST(MultiByteToWideChar, GbkRoundTrips)
 TEST(MultiByteToWideChar, AnsiCodePageFollowsTheLocale)
 {
     {
-        win32_test::LocaleGuard gbk("zh_CN.GBK");
+        testing_support::LocaleGuard gbk("zh_CN.GBK");
         EXPECT_EQ(ToWide(CP_ACP, 0, "\xD6\xD0").text, u"\u4E2D");
         EXPECT_EQ(ToNarrow(CP_ACP, 0, u"\u6587").bytes, "\xCE\xC4");
     }
     {
-        win32_test::LocaleGuard utf8("en_US.UTF-8");
+        testing_support::LocaleGuard utf8("en_US.UTF-8");
         EXPECT_EQ(ToWide(CP_ACP, 0, "\xE4\xB8\xAD").text, u"\u4E2D");
         EXPECT_EQ(ToNarrow(CP_ACP, 0, u"\u6587").bytes, "\xE6\x96\x87");
     }
