@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "hold_test_support.h"
+#include "desktop_test.h"
 #include "x11_desktop.h"
 
 #include <env_var.h>
@@ -173,17 +174,8 @@ private:
     int fd_ = -1;
 };
 
-class TwoVarnels : public ::testing::Test {
+class TwoVarnels : public DesktopTest {
 protected:
-    void SetUp() override
-    {
-        if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not be started (scripts/install-deps.sh installs it)";
-        display_env_.emplace("DISPLAY", display_.name());
-        platform_env_.emplace("QT_QPA_PLATFORM", "xcb");
-        desktop_.emplace(display_.name());
-        ASSERT_TRUE(desktop_->connected());
-    }
-
     fs::path settingsFile() const { return isolated_.cwd() / kSettingsFile; }
 
     // Starts a Varnel that takes `settings` from the file: its dialog maps only
@@ -210,11 +202,6 @@ protected:
         std::vector<std::string> ours;
         EXPECT_EQ(watch.WaitForSaves(1, ours), 1);
     }
-
-    testing_support::VirtualDisplay display_;
-    testing_support::IsolatedEnvironment isolated_{true};
-    std::optional<testing_support::EnvVar> display_env_, platform_env_;
-    std::optional<X11Desktop> desktop_;
 };
 
 TEST_F(TwoVarnels, RacingSavesLeaveAWholeFileAndTheLastSaveWins)

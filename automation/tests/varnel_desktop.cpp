@@ -2,6 +2,7 @@
 // that holds "Varnel.Application" gets a Varnel of its own whose dialog only
 // hides while held, and which ends when the hold ends.
 #include "hold_test_support.h"
+#include "desktop_test.h"
 #include "x11_desktop.h"
 
 #include <env_var.h>
@@ -86,17 +87,8 @@ private:
     pid_t pid_ = -1;
 };
 
-class VarnelDesktop : public ::testing::Test {
+class VarnelDesktop : public DesktopTest {
 protected:
-    void SetUp() override
-    {
-        if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not be started (scripts/install-deps.sh installs it)";
-        display_env_.emplace("DISPLAY", display_.name());
-        platform_env_.emplace("QT_QPA_PLATFORM", "xcb");
-        desktop_.emplace(display_.name());
-        ASSERT_TRUE(desktop_->connected());
-    }
-
     // The registration Varnel's own start writes, so holds can start it.
     void RegisterVarnel()
     {
@@ -139,11 +131,6 @@ protected:
         if (shown) desktop_->Type(held.window, XK_Escape);
         EXPECT_TRUE(WaitForExit(held.server)) << "the released instance ends";
     }
-
-    testing_support::VirtualDisplay display_;
-    testing_support::IsolatedEnvironment isolated_{true};
-    std::optional<testing_support::EnvVar> display_env_, platform_env_;
-    std::optional<X11Desktop> desktop_;
 };
 
 TEST_F(VarnelDesktop, AUserStartRewritesTheRegistrationAndNoClientAttachesToIt)

@@ -4,6 +4,7 @@
 #include "module_calls.h"
 #include "synthesizer.h"
 #include "voice_catalog.h"
+#include "synthesized_samples.h"
 
 #include <sapi.h>
 
@@ -19,18 +20,7 @@ const std::vector<std::string> kFliteVoices = {"flite/cmu_us_awb", "flite/cmu_us
                                                "flite/cmu_us_rms", "flite/cmu_us_slt"};
 constexpr char kText[] = "The quick brown fox jumps over the lazy dog.";
 
-std::vector<std::int16_t> Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text)
-{
-    std::vector<std::int16_t> samples;
-    EXPECT_EQ(Synthesizer::Instance().Synthesize(voice, style, text,
-                                                 [&](const std::int16_t* s, std::size_t n) {
-                                                     samples.insert(samples.end(), s, s + n);
-                                                     return true;
-                                                 }),
-              S_OK)
-        << voice;
-    return samples;
-}
+using speech_test::Synthesize;
 
 int Peak(const std::vector<std::int16_t>& samples)
 {

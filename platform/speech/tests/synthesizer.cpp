@@ -1,6 +1,7 @@
 #include "synthesizer.h"
 
 #include "espeak_engine.h"
+#include "synthesized_samples.h"
 
 #include <sapi.h>
 
@@ -11,17 +12,7 @@
 namespace speech {
 namespace {
 
-std::vector<std::int16_t> Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text)
-{
-    std::vector<std::int16_t> samples;
-    EXPECT_EQ(Synthesizer::Instance().Synthesize(voice, style, text,
-                                                 [&](const std::int16_t* s, std::size_t n) {
-                                                     samples.insert(samples.end(), s, s + n);
-                                                     return true;
-                                                 }),
-              S_OK);
-    return samples;
-}
+using speech_test::Synthesize;
 
 TEST(Synthesizer, IsAvailableWithVoicesAtTheNativeRate)
 {
