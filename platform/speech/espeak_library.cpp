@@ -10,14 +10,9 @@
 namespace speech {
 namespace {
 
-constexpr const char* kLibraryName = "libespeak-ng.so.1";
+using modules::FindSymbol;
 
-template <class Function>
-bool Find(void* handle, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
+constexpr const char* kLibraryName = "libespeak-ng.so.1";
 
 // The libraries espeak-ng brought in (the sound libraries behind pcaudiolib
 // mostly) keep no state of espeak-ng's, and loading them again takes twice as long
@@ -44,11 +39,11 @@ std::unique_ptr<EspeakLibrary> EspeakLibrary::Load(int bufferMs)
     KeepDependenciesLoaded(library->handle_);
     decltype(&espeak_Initialize) initialize = nullptr;
     void* h = library->handle_;
-    bool found = Find(h, "espeak_Initialize", initialize) && Find(h, "espeak_Terminate", library->terminate_)
-              && Find(h, "espeak_SetSynthCallback", library->SetSynthCallback)
-              && Find(h, "espeak_ListVoices", library->ListVoices)
-              && Find(h, "espeak_SetVoiceByName", library->SetVoiceByName)
-              && Find(h, "espeak_SetParameter", library->SetParameter) && Find(h, "espeak_Synth", library->Synth);
+    bool found = FindSymbol(h, "espeak_Initialize", initialize) && FindSymbol(h, "espeak_Terminate", library->terminate_)
+              && FindSymbol(h, "espeak_SetSynthCallback", library->SetSynthCallback)
+              && FindSymbol(h, "espeak_ListVoices", library->ListVoices)
+              && FindSymbol(h, "espeak_SetVoiceByName", library->SetVoiceByName)
+              && FindSymbol(h, "espeak_SetParameter", library->SetParameter) && FindSymbol(h, "espeak_Synth", library->Synth);
     if (!found) return nullptr;
     library->sampleRate_ = initialize(AUDIO_OUTPUT_SYNCHRONOUS, bufferMs, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (library->sampleRate_ <= 0) {

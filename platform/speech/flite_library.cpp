@@ -14,25 +14,20 @@
 namespace speech {
 namespace {
 
-constexpr const char* kLibraryName = "libflite.so.1";
+using modules::FindSymbol;
 
-template <class Function>
-bool Find(void* handle, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
+constexpr const char* kLibraryName = "libflite.so.1";
 
 bool FindAll(void* h, FliteLibrary& f)
 {
     decltype(&flite_init) init = nullptr;
-    bool found = Find(h, "flite_init", init) && Find(h, "new_utterance", f.NewUtterance)
-              && Find(h, "delete_utterance", f.DeleteUtterance) && Find(h, "utt_set_input_text", f.SetInputText)
-              && Find(h, "utt_synth", f.UttSynth) && Find(h, "flite_do_synth", f.DoSynth)
-              && Find(h, "utt_wave", f.UttWave) && Find(h, "feat_set_float", f.SetFloat)
-              && Find(h, "feat_set", f.SetValue) && Find(h, "get_param_float", f.GetFloat)
-              && Find(h, "new_audio_streaming_info", f.NewStreamingInfo)
-              && Find(h, "audio_streaming_info_val", f.StreamingInfoValue);
+    bool found = FindSymbol(h, "flite_init", init) && FindSymbol(h, "new_utterance", f.NewUtterance)
+              && FindSymbol(h, "delete_utterance", f.DeleteUtterance) && FindSymbol(h, "utt_set_input_text", f.SetInputText)
+              && FindSymbol(h, "utt_synth", f.UttSynth) && FindSymbol(h, "flite_do_synth", f.DoSynth)
+              && FindSymbol(h, "utt_wave", f.UttWave) && FindSymbol(h, "feat_set_float", f.SetFloat)
+              && FindSymbol(h, "feat_set", f.SetValue) && FindSymbol(h, "get_param_float", f.GetFloat)
+              && FindSymbol(h, "new_audio_streaming_info", f.NewStreamingInfo)
+              && FindSymbol(h, "audio_streaming_info_val", f.StreamingInfoValue);
     if (found) init();
     return found;
 }
@@ -50,7 +45,7 @@ cst_voice* RegisteredVoice(const std::string& name)
     if (!handle) return nullptr;
     using Register = cst_voice* (*)(const char* voxdir);
     Register registerVoice = nullptr;
-    cst_voice* voice = Find(handle, ("register_" + name).c_str(), registerVoice) ? registerVoice(nullptr) : nullptr;
+    cst_voice* voice = FindSymbol(handle, ("register_" + name).c_str(), registerVoice) ? registerVoice(nullptr) : nullptr;
     if (!voice) {
         dlclose(handle);
         return nullptr;

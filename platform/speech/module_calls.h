@@ -4,6 +4,8 @@
 
 #include <varnel/call_table.h>
 
+#include <dlfcn.h>
+
 namespace speech::modules {
 
 struct Table {
@@ -16,5 +18,13 @@ inline const Table& RealCalls() { return Slot().Real(); }
 inline const Table& Calls() { return Slot().Current(); }
 // Made and ended before the synthesizers are loaded or while nothing is loading.
 using ScopedOverride = win32::ScopedCallOverride<Table, Slot>;
+
+// Looks up a function of a loaded library by name; false when it is missing.
+template <class Function>
+bool FindSymbol(void* handle, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    return function != nullptr;
+}
 
 }  // namespace speech::modules

@@ -9,6 +9,8 @@
 namespace speech::pulse {
 namespace {
 
+using modules::FindSymbol;
+
 // libpulse-simple is loaded on the first connection, not at start-up: it brings
 // some twenty libraries along, and a voice that only renders files never plays.
 struct Library {
@@ -19,13 +21,6 @@ struct Library {
     decltype(&pa_simple_get_latency) latency = nullptr;
     decltype(&pa_simple_free) free = nullptr;
 };
-
-template <class Function>
-bool Find(void* handle, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
 
 std::mutex loadMutex;
 Library loaded;  // filled once, then never changed
@@ -43,9 +38,9 @@ const Library* Load()
         return &loaded;
     }
     Library candidate;
-    if (!(Find(handle, "pa_simple_new", candidate.open) && Find(handle, "pa_simple_write", candidate.write)
-          && Find(handle, "pa_simple_flush", candidate.flush) && Find(handle, "pa_simple_drain", candidate.drain)
-          && Find(handle, "pa_simple_get_latency", candidate.latency) && Find(handle, "pa_simple_free", candidate.free))) {
+    if (!(FindSymbol(handle, "pa_simple_new", candidate.open) && FindSymbol(handle, "pa_simple_write", candidate.write)
+          && FindSymbol(handle, "pa_simple_flush", candidate.flush) && FindSymbol(handle, "pa_simple_drain", candidate.drain)
+          && FindSymbol(handle, "pa_simple_get_latency", candidate.latency) && FindSymbol(handle, "pa_simple_free", candidate.free))) {
         dlclose(handle);
         return nullptr;
     }
