@@ -1,7 +1,5 @@
 #include "load_text_file.h"
 
-#include "text_memory.h"
-
 #include <stdio.h>
 #include <libloaderapi.h>
 #include <winbase.h>
@@ -11,6 +9,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -41,6 +41,24 @@ msvcrt::FILE* OpenText(const char* path)
     std::fputc('\n', stderr);
 }
 
+// Room for `capacity` bytes of kept text; false when memory ran out. reserve()
+// may take twice the old capacity instead, past the limit; a fresh string gets
+// just what it asks for.
+bool ReserveKept(std::string& kept, std::size_t capacity)
+{
+    try {
+        std::string larger;
+        larger.reserve(capacity);
+        larger.append(kept);
+        kept.swap(larger);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
 bool IsDropped(int byte) { return byte == '.' || byte == ',' || byte == '$'; }
 
 enum class Reading { Done, TooLong, NoMemory };
@@ -53,7 +71,7 @@ Reading ReadKeptBytes(msvcrt::FILE* file, std::string& kept)
         if (kept.size() == kLargestKeptText) return Reading::TooLong;
         if (kept.size() == kept.capacity()) {
             const std::size_t grown = std::min(kept.size() * 2 + 4096, kLargestKeptText);
-            if (!textload::Memory().reserveKept(kept, grown)) return Reading::NoMemory;
+            if (!ReserveKept(kept, grown)) return Reading::NoMemory;
         }
         kept.push_back(static_cast<char>(byte));
     }
@@ -64,7 +82,7 @@ Reading ReadKeptBytes(msvcrt::FILE* file, std::string& kept)
 WCHAR* ConvertKept(const std::string& kept)
 {
     const std::size_t units = kept.size() + 1;
-    WCHAR* buffer = textload::Memory().newWideBuffer(units);
+    WCHAR* buffer = new (std::nothrow) WCHAR[units];
     if (!buffer) return nullptr;
     buffer[0] = 0;
     // n bytes never give more than n units, so this cannot run short.

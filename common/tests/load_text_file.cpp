@@ -1,14 +1,13 @@
 #include "load_text_file.h"
 
 #include <locale_guard.h>
-#include "text_memory.h"
+#include "allocation_watch.h"
 
 #include <scratch_dir.h>
 #include <winnls.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -17,6 +16,8 @@ namespace {
 
 using testing_support::ScratchDir;
 using testing_support::LocaleGuard;
+using allocation_watch::Form;
+using allocation_watch::Watch;
 
 struct Loaded {
     BOOL result = FALSE;
@@ -153,26 +154,20 @@ TEST_F(LoadTextFileTest, GbkLocaleKeepsFullWidthPunctuation)
     EXPECT_EQ(std::u16string(loaded.raw), u"\u4F60\u597D\uFF0C\u4E16\u754C\u3002\n");
 }
 
-std::size_t largestReserve = 0;
-
-bool RecordingReserve(std::string& kept, std::size_t capacity)
-{
-    largestReserve = std::max(largestReserve, capacity);
-    kept.reserve(capacity);
-    return true;
-}
-
 // Endless input stops at the limit: never more memory than the limit is asked for
-// the kept text, and a text just at the limit still loads.
+// the kept text, and a text just at the limit still loads (into a result of n + 1
+// units).
 TEST_F(LoadTextFileTest, KeptTextHasALimitThatTheMessageNames)
 {
-    textload::MemoryCalls recording = textload::Memory();
-    recording.reserveKept = &RecordingReserve;
-    textload::ScopedMemoryOverride override(recording);
-    largestReserve = 0;
-
+    // A string of n bytes asks for one more, its terminator.
+    constexpr std::size_t kLargestKeptRequest = kLargestKeptText + 1;
     std::string atLimit = Write(std::string(kLargestKeptText, 'a') + "...,,$$", "limit.txt");
-    Loaded loaded = Load(atLimit);
+    Loaded loaded;
+    {
+        Watch watch;
+        loaded = Load(atLimit);
+        EXPECT_EQ(watch.Largest(Form::ArrayNoThrow), (kLargestKeptText + 1) * sizeof(WCHAR));
+    }
     EXPECT_EQ(loaded.result, TRUE);
     EXPECT_EQ(loaded.out, std::to_string(kLargestKeptText) + " char to be conerted......");
     ASSERT_NE(loaded.raw, nullptr);
@@ -180,22 +175,27 @@ TEST_F(LoadTextFileTest, KeptTextHasALimitThatTheMessageNames)
     loaded = Loaded{};
 
     std::string pastLimit = Write(std::string(kLargestKeptText + 1, 'a'), "past.txt");
-    loaded = Load(pastLimit);
+    {
+        Watch watch;
+        loaded = Load(pastLimit);
+        EXPECT_LE(watch.Largest(Form::Single), kLargestKeptRequest);
+    }
     EXPECT_EQ(loaded.result, FALSE);
     EXPECT_EQ(loaded.raw, nullptr);
     EXPECT_EQ(loaded.out, "");
     EXPECT_EQ(loaded.err, "common_tests: the text of " + pastLimit +
                               " is longer than 64 MiB, the most that is read; nothing was converted\n");
-    EXPECT_LE(largestReserve, kLargestKeptText);
 }
 
 TEST_F(LoadTextFileTest, ResultBufferOutOfMemoryFailsCleanly)
 {
     std::string path = Write("some text");
-    textload::MemoryCalls failing = textload::Memory();
-    failing.newWideBuffer = [](std::size_t) -> WCHAR* { return nullptr; };
-    textload::ScopedMemoryOverride override(failing);
-    Loaded loaded = Load(path);
+    Loaded loaded;
+    {
+        Watch watch;
+        watch.FailAbove(Form::ArrayNoThrow, 0);
+        loaded = Load(path);
+    }
     EXPECT_EQ(loaded.result, FALSE);
     EXPECT_EQ(loaded.raw, nullptr);
     EXPECT_EQ(loaded.out, "9 char to be conerted......");
@@ -206,14 +206,13 @@ TEST_F(LoadTextFileTest, ResultBufferOutOfMemoryFailsCleanly)
 TEST_F(LoadTextFileTest, KeptTextOutOfMemoryFailsBeforeTheCount)
 {
     std::string path = Write(std::string(10000, 'x'));
-    textload::MemoryCalls failing = textload::Memory();
-    failing.reserveKept = [](std::string& kept, std::size_t capacity) {
-        if (capacity > 4096) return false;  // the first request only
-        kept.reserve(capacity);
-        return true;
-    };
-    textload::ScopedMemoryOverride override(failing);
-    Loaded loaded = Load(path);
+    Loaded loaded;
+    {
+        Watch watch;
+        // The first request for the kept text (4096 bytes) only.
+        watch.FailAbove(Form::Single, 8192);
+        loaded = Load(path);
+    }
     EXPECT_EQ(loaded.result, FALSE);
     EXPECT_EQ(loaded.raw, nullptr);
     EXPECT_EQ(loaded.out, "");
