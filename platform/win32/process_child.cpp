@@ -109,6 +109,8 @@ WaitOutcome ChildProcess::WaitOnPidfd(DWORD milliseconds)
         pollfd entry{pidfd_, POLLIN, 0};
         int ready = proc::Calls().poll(&entry, 1, PollTimeout(deadline));
         if (ready < 0 && errno != EINTR) return WaitOutcome::Failed;
+        // poll's timeout was the time left: its report ends the wait.
+        if (ready == 0 && deadline) return WaitOutcome::TimedOut;
         if (ready > 0) {
             std::lock_guard lock(mutex_);
             auto reap = TryReap();

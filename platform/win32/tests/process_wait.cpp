@@ -254,4 +254,32 @@ TEST(ProcessWaitFaults, FailingPollIsReportedAsWaitFailed)
     EXPECT_EQ(Finish(child.info), 0u);
 }
 
+// Reports its timeout once, then fails, so a wait that polls on after the
+// report ends at once instead of hanging.
+int pollsSeen = 0;
+int TimeoutThenFailingPoll(pollfd*, nfds_t, int)
+{
+    if (pollsSeen++ == 0) return 0;
+    errno = ENOMEM;
+    return -1;
+}
+
+TEST(ProcessWaitFaults, APollReportingItsTimeoutEndsTheWait)
+{
+    testing_support::ScratchDir scratch;
+    Gate gate(scratch / "gate");
+    auto child = Start(gate.commandLine());
+    ASSERT_TRUE(child.ok) << child.error;
+    {
+        auto table = win32::proc::RealCalls();
+        table.poll = TimeoutThenFailingPoll;
+        win32::proc::ScopedOverride timingOut(table);
+        pollsSeen = 0;
+        EXPECT_EQ(WaitForSingleObject(child.info.hProcess, 0x7FFFFFFE), static_cast<DWORD>(WAIT_TIMEOUT));
+        EXPECT_EQ(pollsSeen, 1);
+    }
+    gate.Release();
+    EXPECT_EQ(Finish(child.info), 0u);
+}
+
 }  // namespace
