@@ -1,8 +1,6 @@
 #include <winuser.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -13,13 +11,13 @@
 #include "../foreign_windows.h"
 
 #include <locale_guard.h>
+#include "fake_x_server.h"
 #include "process_test_support.h"
 
 namespace {
 
 using namespace win32_test;
 using testing_support::LocaleGuard;
-namespace x11 = win32::x11;
 
 std::vector<HWND> Walk(int stopAfter = -1, BOOL* result = nullptr)
 {
@@ -56,104 +54,16 @@ TEST(EnumWindows, WithoutDisplayVisitsNothingAndSucceeds)
     EXPECT_EQ(GetParent(Handle(0x400001)), nullptr);
 }
 
-// An X server as Xlib shows it: windows with typed properties; format-32
-// items handed out as longs, data to be released with XFree.
-struct FakeServer {
-    struct Property {
-        x11::Atom type;
-        int format;
-        std::vector<unsigned long> longs;
-        std::string bytes;
-    };
-    std::map<std::string, x11::Atom> atoms{{"_NET_CLIENT_LIST", 300}, {"_NET_WM_PID", 301},
-                                           {"_NET_WM_NAME", 302}, {"UTF8_STRING", 303}};
-    std::map<x11::Window, std::map<x11::Atom, Property>> windows;
-    int opens = 0, closes = 0, outstanding = 0;
-    x11::ErrorHandler handler = nullptr;
-    const char* openedName = nullptr;
-
-    void Longs(x11::Window w, x11::Atom property, x11::Atom type, std::vector<unsigned long> values)
-    {
-        windows[w][property] = {type, 32, std::move(values), {}};
-    }
-    void Text(x11::Window w, x11::Atom property, x11::Atom type, std::string text)
-    {
-        windows[w][property] = {type, 8, {}, std::move(text)};
-    }
-};
-FakeServer* server = nullptr;
-constexpr x11::Window kRoot = 1;
+constexpr x11::Window kRoot = FakeServer::kRoot;
 int previousHandlerMark(x11::Display*, x11::ErrorEvent*) { return 7; }
-
-x11::Display* FakeOpen(const char* name)
-{
-    ++server->opens;
-    server->openedName = name;
-    return reinterpret_cast<x11::Display*>(server);
-}
-int FakeClose(x11::Display*)
-{
-    ++server->closes;
-    return 0;
-}
-x11::Window FakeRoot(x11::Display*) { return kRoot; }
-x11::Atom FakeIntern(x11::Display*, const char* name, int onlyIfExists)
-{
-    EXPECT_TRUE(onlyIfExists);
-    auto found = server->atoms.find(name);
-    return found == server->atoms.end() ? 0 : found->second;
-}
-int FakeGetProperty(x11::Display*, x11::Window w, x11::Atom property, long, long, int, x11::Atom type,
-                    x11::Atom* actualType, int* format, unsigned long* count, unsigned long* after,
-                    unsigned char** data)
-{
-    *actualType = 0;
-    *format = 0;
-    *count = *after = 0;
-    *data = nullptr;
-    auto window = server->windows.find(w);
-    if (window == server->windows.end()) return 3;  // BadWindow, caught by the error handler
-    auto found = window->second.find(property);
-    if (found == window->second.end()) return 0;
-    const auto& p = found->second;
-    *actualType = p.type;
-    *format = p.format;
-    if (type != x11::kAnyPropertyType && type != p.type) return 0;
-    if (p.format == 32) {
-        auto* values = static_cast<unsigned long*>(std::malloc(sizeof(unsigned long) * (p.longs.size() + 1)));
-        std::copy(p.longs.begin(), p.longs.end(), values);
-        *data = reinterpret_cast<unsigned char*>(values);
-        *count = p.longs.size();
-    } else {
-        auto* bytes = static_cast<char*>(std::malloc(p.bytes.size() + 1));
-        std::memcpy(bytes, p.bytes.c_str(), p.bytes.size() + 1);
-        *data = reinterpret_cast<unsigned char*>(bytes);
-        *count = p.bytes.size();
-    }
-    ++server->outstanding;
-    return 0;
-}
-int FakeFree(void* data)
-{
-    --server->outstanding;
-    std::free(data);
-    return 1;
-}
-x11::ErrorHandler FakeSetErrorHandler(x11::ErrorHandler handler)
-{
-    auto previous = server->handler;
-    server->handler = handler;
-    return previous;
-}
 
 class FakeDisplay : public ::testing::Test {
 protected:
     FakeDisplay()
         : display_("DISPLAY", ":42"),
-          override_(x11::Table{FakeOpen, FakeClose, FakeRoot, FakeIntern, FakeGetProperty, FakeFree,
-                               FakeSetErrorHandler})
+          override_(FakeServer::Calls())
     {
-        server = &fake_;
+        FakeServer::current = &fake_;
         fake_.handler = previousHandlerMark;
         // The converter's console window, an owned dialog of it, another
         // program's window, and one without any properties.
@@ -172,7 +82,7 @@ protected:
         EXPECT_EQ(fake_.opens, fake_.closes);
         EXPECT_EQ(fake_.outstanding, 0) << "every property freed";
         EXPECT_EQ(fake_.handler, previousHandlerMark) << "the error handler put back";
-        server = nullptr;
+        FakeServer::current = nullptr;
     }
     std::string Title(x11::Window w, int size = 100)
     {
