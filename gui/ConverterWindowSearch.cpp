@@ -2,8 +2,6 @@
 
 #include <afxwin.h>
 
-#include "SystemCalls.h"
-
 namespace {
 
 struct Search {
@@ -15,10 +13,10 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM data)
 {
     auto* search = reinterpret_cast<Search*>(data);
     DWORD owner = 0;
-    SystemCalls().GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || SystemCalls().GetParent(window) != nullptr) return TRUE;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || ::GetParent(window) != nullptr) return TRUE;
     char title[100] = {};
-    SystemCalls().GetWindowTextA(window, title, sizeof title);
+    ::GetWindowTextA(window, title, sizeof title);
     AfxMessageBox(CString(u"进程主窗体标题"), MB_OK, 0);
     search->found = true;
     return FALSE;
@@ -29,6 +27,6 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM data)
 bool SearchConverterMainWindow(DWORD processId)
 {
     Search search{processId, false};
-    SystemCalls().EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -1,15 +1,16 @@
 #include "ProgramPaths.h"
 
-#include <vector>
+#include <libloaderapi.h>
+#include <processenv.h>
 
-#include "SystemCalls.h"
+#include <vector>
 
 CString CurrentDirectory()
 {
-    DWORD needed = SystemCalls().GetCurrentDirectoryA(0, nullptr);
+    DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
     while (needed != 0) {
         std::vector<char> buffer(needed);
-        DWORD length = SystemCalls().GetCurrentDirectoryA(needed, buffer.data());
+        DWORD length = ::GetCurrentDirectoryA(needed, buffer.data());
         if (length < needed) return CString(buffer.data(), static_cast<int>(length));
         needed = length;  // it grew between the two calls
     }
@@ -20,7 +21,7 @@ CString ProgramFolder()
 {
     for (DWORD size = MAX_PATH;; size *= 2) {
         std::vector<char> buffer(size);
-        DWORD length = SystemCalls().GetModuleFileNameA(nullptr, buffer.data(), size);
+        DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), size);
         if (length == 0) return CString();
         if (length < size) return FolderOf(CString(buffer.data(), static_cast<int>(length)));
     }

@@ -3,6 +3,9 @@
 #include "VarnelDlg.h"
 
 #include <afxdlgs.h>
+#include <handleapi.h>
+#include <processthreadsapi.h>
+#include <synchapi.h>
 
 #include <vector>
 
@@ -12,13 +15,14 @@
 #include "CommandLines.h"
 #include "ConverterWindowSearch.h"
 #include "ProgramPaths.h"
-#include "SystemCalls.h"
 #include "WorkingFolder.h"
 #include "WriteTextFile.h"
 #include "res/resource.h"
 
 namespace {
 
+// How long an export waits for the converter.
+constexpr DWORD kConverterWaitMilliseconds = 60000;
 constexpr DWORD kSaveFlags = OFN_EXPLORER | OFN_CREATEPROMPT | OFN_ENABLEHOOK | OFN_OVERWRITEPROMPT;
 
 CString RepeatText(const CString& text, int count)
@@ -43,14 +47,14 @@ bool Start(const CString& commandLine, WORD showWindow, PROCESS_INFORMATION& pro
     STARTUPINFOA startup = StartupBlock(showWindow);
     std::vector<char> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
     process = PROCESS_INFORMATION{};
-    return SystemCalls().CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    return ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                         &startup, &process) != FALSE;
 }
 
 void Close(PROCESS_INFORMATION& process)
 {
-    if (process.hThread) SystemCalls().CloseHandle(process.hThread);
-    if (process.hProcess) SystemCalls().CloseHandle(process.hProcess);
+    if (process.hThread) ::CloseHandle(process.hThread);
+    if (process.hProcess) ::CloseHandle(process.hProcess);
     process = PROCESS_INFORMATION{};
 }
 
@@ -60,7 +64,7 @@ void StartFileBrowser(const CString& commandLine)
     if (Start(commandLine, SW_SHOW, browser)) Close(browser);
 }
 
-bool FileExists(const CString& path) { return SystemCalls().GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const CString& path) { return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
@@ -114,8 +118,8 @@ void CVarnelDlg::OnExportWav()
     DWORD exitCode = 0;
     {
         CWaitCursor waitCursor;
-        waited = SystemCalls().WaitForSingleObject(converter.hProcess, SystemCalls().converterWaitMilliseconds);
-        if (waited == WAIT_OBJECT_0 && !SystemCalls().GetExitCodeProcess(converter.hProcess, &exitCode))
+        waited = ::WaitForSingleObject(converter.hProcess, kConverterWaitMilliseconds);
+        if (waited == WAIT_OBJECT_0 && !::GetExitCodeProcess(converter.hProcess, &exitCode))
             waited = WAIT_FAILED;
     }
     DWORD converterId = converter.dwProcessId;

@@ -4,7 +4,6 @@
 #include <winbase.h>
 
 #include "ProgramPaths.h"
-#include "SystemCalls.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ bool CanWriteIn(const CString& folder)
 {
     if (folder.IsEmpty()) return false;
     char probe[MAX_PATH] = {};
-    if (SystemCalls().GetTempFileNameA(folder, "vrn", 0, probe) == 0) return false;
+    if (::GetTempFileNameA(folder, "vrn", 0, probe) == 0) return false;
     DeleteFileA(probe);
     return true;
 }
@@ -43,7 +42,7 @@ bool KeepWorkingFilesInConfigFolder()
     if (configHome.IsEmpty()) return false;
     CString folder = configHome + "/" + kConfigFolderName;
     if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    DWORD attributes = SystemCalls().GetFileAttributesA(folder);
+    DWORD attributes = ::GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     ConfigWorkingFolder() = folder;
     return true;

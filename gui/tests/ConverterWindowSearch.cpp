@@ -3,73 +3,78 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <optional>
 #include <vector>
 
-#include "SystemCalls.h"
+#include <env_var.h>
+#include <tests/fake_x_server.h>
+
 #include "gui_fixture.h"
 
 namespace {
+
+using win32_test::FakeServer;
+namespace x11 = win32::x11;
 
 struct FakeWindow {
     DWORD processId;
     bool hasParent;
     const char* title;
 };
-std::vector<FakeWindow> windows;
-std::vector<int> visited;
-std::vector<int> titlesRead;
 
-HWND Handle(std::size_t index) { return reinterpret_cast<HWND>(index + 1); }
-std::size_t Index(HWND window) { return reinterpret_cast<std::size_t>(window) - 1; }
-
-BOOL FakeEnumWindows(WNDENUMPROC callback, LPARAM data)
-{
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        visited.push_back(static_cast<int>(i));
-        if (!callback(Handle(i), data)) return FALSE;
-    }
-    return TRUE;
-}
-DWORD FakeProcessId(HWND window, DWORD* processId)
-{
-    *processId = windows[Index(window)].processId;
-    return *processId;
-}
-HWND FakeParent(HWND window) { return windows[Index(window)].hasParent ? Handle(0) : nullptr; }
-int FakeTitle(HWND window, LPSTR text, int maxCount)
-{
-    titlesRead.push_back(static_cast<int>(Index(window)));
-    EXPECT_EQ(maxCount, 100);
-    int length = static_cast<int>(std::strlen(windows[Index(window)].title));
-    std::memcpy(text, windows[Index(window)].title, static_cast<std::size_t>(length) + 1);
-    return length;
-}
+// Window i of the list is X window kFirst + i; a parent is the first window.
+constexpr x11::Window kFirst = 0x600001;
 
 class WindowSearch : public gui_test::GuiTest {
 protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        VarnelSystemCalls calls = RealSystemCalls();
-        calls.EnumWindows = &FakeEnumWindows;
-        calls.GetWindowThreadProcessId = &FakeProcessId;
-        calls.GetParent = &FakeParent;
-        calls.GetWindowTextA = &FakeTitle;
-        seam_.emplace(calls);
-        visited.clear();
-        titlesRead.clear();
+        FakeServer::current = &server_;
+        x11_.emplace(FakeServer::Calls());
     }
-    std::optional<ScopedSystemCalls> seam_;
+    void TearDown() override
+    {
+        x11_.reset();
+        FakeServer::current = nullptr;
+        EXPECT_EQ(server_.opens, server_.closes);
+        EXPECT_EQ(server_.outstanding, 0);
+        GuiTest::TearDown();
+    }
+    void Show(const std::vector<FakeWindow>& windows)
+    {
+        std::vector<unsigned long> list;
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const x11::Window window = kFirst + i;
+            list.push_back(window);
+            server_.Longs(window, FakeServer::kPid, x11::kAtomCardinal, {windows[i].processId});
+            if (windows[i].hasParent) server_.Longs(window, x11::kAtomWmTransientFor, x11::kAtomWindow, {kFirst});
+            server_.Text(window, FakeServer::kNetWmName, FakeServer::kUtf8String, windows[i].title);
+        }
+        server_.Longs(FakeServer::kRoot, FakeServer::kClientList, x11::kAtomWindow, list);
+    }
+    // Positions in the list of the windows whose `property` was read.
+    std::vector<int> Read(x11::Atom property) const
+    {
+        std::vector<int> positions;
+        for (x11::Window window : server_.ReadersOf(property)) positions.push_back(static_cast<int>(window - kFirst));
+        return positions;
+    }
+    std::vector<int> Visited() const { return Read(FakeServer::kPid); }
+    std::vector<int> TitlesRead() const { return Read(FakeServer::kNetWmName); }
+
+    FakeServer server_;
+    testing_support::EnvVar display_{"DISPLAY", ":42"};
+    std::optional<x11::ScopedOverride> x11_;
 };
 
 TEST_F(WindowSearch, TheFirstTopLevelWindowOfTheConverterIsReportedAndTheWalkEnds)
 {
-    windows = {{10, false, "other"}, {42, true, "child"}, {42, false, "main"}, {42, false, "second"}};
+    Show({{10, false, "other"}, {42, true, "child"}, {42, false, "main"}, {42, false, "second"}});
     afxtest::MessageBoxHook boxes;
     EXPECT_TRUE(SearchConverterMainWindow(42));
-    EXPECT_EQ(visited, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(titlesRead, (std::vector<int>{2}));
+    EXPECT_EQ(Visited(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(TitlesRead(), (std::vector<int>{2}));
     ASSERT_EQ(boxes.Calls().size(), 1u);
     EXPECT_EQ(boxes.Calls()[0].text, CString(u"进程主窗体标题"));
     EXPECT_EQ(boxes.Calls()[0].caption, CString(AfxGetAppName()));
@@ -77,18 +82,21 @@ TEST_F(WindowSearch, TheFirstTopLevelWindowOfTheConverterIsReportedAndTheWalkEnd
 
 TEST_F(WindowSearch, NoWindowOfTheConverterMeansNoMessage)
 {
-    windows = {{10, false, "other"}, {42, true, "child"}};
+    Show({{10, false, "other"}, {42, true, "child"}});
     afxtest::MessageBoxHook boxes;
     EXPECT_FALSE(SearchConverterMainWindow(42));
-    EXPECT_EQ(visited.size(), 2u);
+    EXPECT_EQ(Visited(), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(TitlesRead().empty());
     EXPECT_TRUE(boxes.Calls().empty());
 }
 
 TEST_F(WindowSearch, AnEmptyDisplayEndsAtOnce)
 {
-    windows.clear();
+    Show({});
     afxtest::MessageBoxHook boxes;
     EXPECT_FALSE(SearchConverterMainWindow(42));
+    EXPECT_EQ(server_.ReadersOf(FakeServer::kClientList), (std::vector<x11::Window>{FakeServer::kRoot}));
+    EXPECT_TRUE(Visited().empty());
     EXPECT_TRUE(boxes.Calls().empty());
 }
 

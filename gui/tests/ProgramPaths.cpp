@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include <scratch_dir.h>
 
-#include "SystemCalls.h"
+#include <varnel/process_calls.h>
+
 #include "gui_fixture.h"
 
 namespace {
@@ -33,13 +35,18 @@ TEST(ProgramPaths, ACurrentDirectoryLongerThanMaxPathIsReadWhole)
     EXPECT_EQ(CurrentDirectory(), CString(deep.c_str()));
 }
 
-DWORD FailingCurrentDirectory(DWORD, LPSTR) { return 0; }
+// The current directory was removed, as getcwd reports it.
+char* FailingGetcwd(char*, size_t)
+{
+    errno = ENOENT;
+    return nullptr;
+}
 
 TEST(ProgramPaths, AnUnreadableCurrentDirectoryIsEmpty)
 {
-    VarnelSystemCalls calls = RealSystemCalls();
-    calls.GetCurrentDirectoryA = &FailingCurrentDirectory;
-    ScopedSystemCalls seam(calls);
+    win32::proc::Table calls = win32::proc::RealCalls();
+    calls.getcwd = &FailingGetcwd;
+    win32::proc::ScopedOverride removed(calls);
     EXPECT_TRUE(CurrentDirectory().IsEmpty());
 }
 

@@ -5,16 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include <varnel/process_calls.h>
 #include <varnel/syscalls.h>
+#include <tests/fake_x_server.h>
 
-#include "SystemCalls.h"
 #include "VarnelApp.h"
 #include "WorkingFolder.h"
 #include "gui_fixture.h"
@@ -32,68 +36,111 @@ using gui_test::WriteFile;
 namespace {
 
 namespace fs = std::filesystem;
+namespace proc = win32::proc;
 
-// What the export started, recorded through the table of system calls. The file
-// browser's process is waited for before its handle is closed, so that what its
-// stand-in recorded is complete when the handler returns.
+// A program the export started: what was run and its arguments.
+struct Spawned {
+    std::string path;
+    std::vector<std::string> argv;
+    bool IsBrowser() const { return !argv.empty() && argv[0] == "explorer.exe"; }
+};
+
+// What the export started, recorded through the platform's process calls. The
+// file browser's process is waited for before its pidfd is closed, so that what
+// its stand-in recorded is complete when the handler returns.
 struct Recorder {
-    std::vector<std::string> commandLines;
-    std::vector<HANDLE> browsers;
-    std::string programFolder;  // replaces the module's folder when set
+    std::vector<Spawned> spawns;
+    pid_t converter = -1, browser = -1;
+    int converterPidfd = -1, browserPidfd = -1;
+    std::string programFolder;  // replaces the running program's folder when set
     std::string currentDirectory;
-    int enumerations = 0;
+    bool converterTimesOut = false;
+    bool sawConverterWait = false;
     bool waitCursorDuringWait = false;
 };
 Recorder* recorder = nullptr;
 
-BOOL RecordingCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                            LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
-                            LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process)
+int RecordingSpawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
+                   const posix_spawnattr_t* attributes, char* const argv[], char* const envp[])
 {
-    recorder->commandLines.push_back(commandLine);
-    BOOL created = ::CreateProcessA(application, commandLine, processAttributes, threadAttributes, inherit, flags,
-                                    environment, directory, startup, process);
-    if (created && std::string(commandLine).rfind("explorer.exe", 0) == 0) recorder->browsers.push_back(process->hProcess);
-    return created;
+    int error = proc::RealCalls().spawn(pid, path, actions, attributes, argv, envp);
+    if (error != 0) return error;
+    Spawned spawned{path, {}};
+    for (char* const* arg = argv; *arg; ++arg) spawned.argv.emplace_back(*arg);
+    (spawned.IsBrowser() ? recorder->browser : recorder->converter) = *pid;
+    recorder->spawns.push_back(std::move(spawned));
+    return 0;
 }
 
-BOOL WaitingCloseHandle(HANDLE handle)
+int RecordingPidfdOpen(pid_t pid, unsigned int flags)
 {
-    for (HANDLE browser : recorder->browsers)
-        if (browser == handle) ::WaitForSingleObject(handle, 20000);
-    return ::CloseHandle(handle);
+    int fd = proc::RealCalls().pidfdOpen(pid, flags);
+    if (pid == recorder->converter) recorder->converterPidfd = fd;
+    if (pid == recorder->browser) recorder->browserPidfd = fd;
+    return fd;
 }
 
-DWORD RecordingWait(HANDLE handle, DWORD milliseconds)
+// The first look at the converter's state opens the wait. The background reaper
+// (a blocking call) may come after the test and touches nothing.
+pid_t WatchingWaitpid(pid_t pid, int* status, int options)
 {
-    recorder->waitCursorDuringWait = afxtest::IsWaitCursorShown();
-    return ::WaitForSingleObject(handle, milliseconds);
+    if ((options & WNOHANG) && pid == recorder->converter && !recorder->sawConverterWait) {
+        recorder->sawConverterWait = true;
+        recorder->waitCursorDuringWait = afxtest::IsWaitCursorShown();
+    }
+    return proc::RealCalls().waitpid(pid, status, options);
 }
 
-DWORD FakeModuleFileName(HMODULE module, LPSTR buffer, DWORD size)
+int TimingOutPoll(pollfd* fds, nfds_t count, int timeoutMs)
 {
-    if (recorder->programFolder.empty()) return ::GetModuleFileNameA(module, buffer, size);
-    std::string path = recorder->programFolder + "/Varnel";
-    if (path.size() + 1 > size) return size;
-    std::copy(path.begin(), path.end(), buffer);
-    buffer[path.size()] = '\0';
-    return static_cast<DWORD>(path.size());
+    if (recorder->converterTimesOut && count == 1 && fds[0].fd == recorder->converterPidfd && timeoutMs >= 0) {
+        fds[0].revents = 0;
+        return 0;
+    }
+    return proc::RealCalls().poll(fds, count, timeoutMs);
 }
 
-DWORD FakeCurrentDirectory(DWORD size, LPSTR buffer)
+int WaitingClose(int fd)
 {
-    if (recorder->currentDirectory.empty()) return ::GetCurrentDirectoryA(size, buffer);
+    if (fd >= 0 && fd == recorder->browserPidfd) {
+        pollfd ended{fd, POLLIN, 0};
+        while (proc::RealCalls().poll(&ended, 1, -1) < 0 && errno == EINTR) {
+        }
+        recorder->browserPidfd = -1;
+    }
+    return proc::RealCalls().close(fd);
+}
+
+// readlink semantics: no terminator, cut to the buffer.
+ssize_t CopyLink(const std::string& target, char* buffer, size_t size)
+{
+    const size_t length = std::min(target.size(), size);
+    std::memcpy(buffer, target.data(), length);
+    return static_cast<ssize_t>(length);
+}
+
+ssize_t FakeExecutableLink(const char* path, char* buffer, size_t size)
+{
+    if (recorder->programFolder.empty() || std::strcmp(path, "/proc/self/exe") != 0)
+        return proc::RealCalls().readlink(path, buffer, size);
+    return CopyLink(recorder->programFolder + "/Varnel", buffer, size);
+}
+
+char* FakeGetcwd(char* buffer, size_t size)
+{
+    if (recorder->currentDirectory.empty()) return proc::RealCalls().getcwd(buffer, size);
     const std::string& dir = recorder->currentDirectory;
-    if (size < dir.size() + 1) return static_cast<DWORD>(dir.size() + 1);
-    std::copy(dir.begin(), dir.end(), buffer);
-    buffer[dir.size()] = '\0';
-    return static_cast<DWORD>(dir.size());
+    if (size < dir.size() + 1) {
+        errno = ERANGE;
+        return nullptr;
+    }
+    std::memcpy(buffer, dir.c_str(), dir.size() + 1);
+    return buffer;
 }
 
-BOOL CountingEnumWindows(WNDENUMPROC callback, LPARAM data)
+std::vector<std::string> Tail(const std::vector<std::string>& items, std::size_t count)
 {
-    ++recorder->enumerations;
-    return ::EnumWindows(callback, data);
+    return {items.end() - static_cast<std::ptrdiff_t>(std::min(count, items.size())), items.end()};
 }
 
 void MakeScript(const fs::path& path, const std::string& body)
@@ -108,13 +155,14 @@ protected:
     {
         DialogTest::SetUp();
         recorder = &recorder_;
-        VarnelSystemCalls calls = RealSystemCalls();
-        calls.CreateProcessA = &RecordingCreateProcess;
-        calls.CloseHandle = &WaitingCloseHandle;
-        calls.WaitForSingleObject = &RecordingWait;
-        calls.GetModuleFileNameA = &FakeModuleFileName;
-        calls.GetCurrentDirectoryA = &FakeCurrentDirectory;
-        calls.EnumWindows = &CountingEnumWindows;
+        proc::Table calls = proc::RealCalls();
+        calls.spawn = &RecordingSpawn;
+        calls.pidfdOpen = &RecordingPidfdOpen;
+        calls.waitpid = &WatchingWaitpid;
+        calls.poll = &TimingOutPoll;
+        calls.close = &WaitingClose;
+        calls.readlink = &FakeExecutableLink;
+        calls.getcwd = &FakeGetcwd;
         calls_.emplace(calls);
 
         // The desktop's file manager is a stand-in that writes down what it was asked.
@@ -151,18 +199,30 @@ protected:
 
     std::string Browser() { return ReadFile(env_.root() / "browser.txt"); }
     std::string Scratch() { return ReadFile(env_.cwd() / "input.txt"); }
-    std::vector<std::string> Converters()
+    std::vector<Spawned> Converters()
     {
-        std::vector<std::string> lines;
-        for (auto& line : recorder_.commandLines)
-            if (line.rfind("explorer.exe", 0) != 0) lines.push_back(line);
-        return lines;
+        std::vector<Spawned> converters;
+        for (auto& spawned : recorder_.spawns)
+            if (!spawned.IsBrowser()) converters.push_back(spawned);
+        return converters;
     }
-    bool BrowserStarted()
+    std::vector<Spawned> Browsers()
     {
-        for (auto& line : recorder_.commandLines)
-            if (line.rfind("explorer.exe", 0) == 0) return true;
-        return false;
+        std::vector<Spawned> browsers;
+        for (auto& spawned : recorder_.spawns)
+            if (spawned.IsBrowser()) browsers.push_back(spawned);
+        return browsers;
+    }
+    bool BrowserStarted() { return !Browsers().empty(); }
+    // The browser's request: "ShowItems" or "ShowFolders", the item's URI, its folder.
+    static void ExpectBrowserRequest(const Spawned& browser, const std::string& method, const std::string& item,
+                                     const std::string& folder)
+    {
+        EXPECT_EQ(browser.path, "/bin/sh");
+        ASSERT_EQ(browser.argv.size(), 6u);
+        EXPECT_NE(browser.argv[2].find("FileManager1." + method + " "), std::string::npos) << browser.argv[2];
+        EXPECT_EQ(browser.argv[4], "file://" + item);
+        EXPECT_EQ(browser.argv[5], folder);
     }
     // The boxes the handler showed, without the save dialog's create and overwrite prompts.
     static std::vector<afxtest::MessageBoxCall> Messages(const afxtest::MessageBoxHook& boxes)
@@ -176,7 +236,7 @@ protected:
 
     afxtest::MessageBoxHook quiet_;  // answers the save dialog's prompts in tests that do not look
     Recorder recorder_;
-    std::optional<ScopedSystemCalls> calls_;
+    std::optional<proc::ScopedOverride> calls_;
     fs::path bin_ = env_.root() / "bin";
     fs::path out_;
     std::string oldPath_;
@@ -204,14 +264,16 @@ TEST_F(Export, TypedTextBecomesAWavShownSelectedInTheFileBrowser)
 
     EXPECT_EQ(Scratch(), "hello world");
     ASSERT_EQ(Converters().size(), 1u);
-    std::string expected = "\"" + gui_test::BuildDir().string() + "/narrate\" \"" + (env_.cwd() / "input.txt").string() +
-                           "\" \"" + wav + "\" 1 0 100";
-    EXPECT_EQ(Converters()[0], expected);
+    const std::string narrate = gui_test::BuildDir().string() + "/narrate";
+    EXPECT_EQ(Converters()[0].path, narrate);
+    EXPECT_EQ(Converters()[0].argv,
+              (std::vector<std::string>{narrate, (env_.cwd() / "input.txt").string(), wav, "1", "0", "100"}));
     EXPECT_TRUE(IsWav(wav));
     EXPECT_TRUE(recorder_.waitCursorDuringWait);
     EXPECT_FALSE(afxtest::IsWaitCursorShown());
-    ASSERT_TRUE(BrowserStarted());
-    EXPECT_EQ(recorder_.commandLines.back(), "explorer.exe /Select,/e, \"" + wav + "\"");
+    ASSERT_EQ(Browsers().size(), 1u);
+    EXPECT_TRUE(recorder_.spawns.back().IsBrowser()) << "the browser comes last";
+    ExpectBrowserRequest(Browsers()[0], "ShowItems", wav, out_.string());
     EXPECT_NE(Browser().find("file://" + wav), std::string::npos) << Browser();
     EXPECT_NE(Browser().find("ShowItems"), std::string::npos) << Browser();
 }
@@ -251,7 +313,7 @@ TEST_F(Export, RateVolumeAndVoiceNumberAreOnTheCommandLine)
         afxtest::PickComboItem(&dialog, IDC_VOICE, 1);
     }, (out_ / "n.wav").string());
     ASSERT_EQ(Converters().size(), 1u);
-    EXPECT_TRUE(Converters()[0].ends_with(" 2 -3 60")) << Converters()[0];
+    EXPECT_EQ(Tail(Converters()[0].argv, 3), (std::vector<std::string>{"2", "-3", "60"}));
     EXPECT_TRUE(IsWav(out_ / "n.wav"));
 }
 
@@ -261,7 +323,7 @@ TEST_F(Export, NoSelectionPassesVoiceZeroAndTheFailureIsReported)
     afxtest::MessageBoxHook boxes;
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nobody"); }, (out_ / "none.wav").string());
     ASSERT_EQ(Converters().size(), 1u);
-    EXPECT_TRUE(Converters()[0].ends_with(" 0 0 100")) << Converters()[0];
+    EXPECT_EQ(Tail(Converters()[0].argv, 3), (std::vector<std::string>{"0", "0", "100"}));
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("exit code"), -1) << Messages(boxes)[0].text.GetString();
     EXPECT_FALSE(BrowserStarted());
@@ -275,7 +337,7 @@ TEST_F(Export, EmptyTextIsReportedAndNothingStarts)
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_EQ(Messages(boxes)[0].text, "Text to speak is empty!");
     EXPECT_EQ(Messages(boxes)[0].caption, "Info");
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
     EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt"));
 
     // A missing text file counts as empty too.
@@ -286,7 +348,7 @@ TEST_F(Export, EmptyTextIsReportedAndNothingStarts)
     }, (out_ / "empty.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_EQ(Messages(boxes)[0].text, "Text to speak is empty!");
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
 }
 
 TEST_F(Export, CancellingTheSaveDialogChangesNothing)
@@ -295,7 +357,7 @@ TEST_F(Export, CancellingTheSaveDialogChangesNothing)
     afxtest::MessageBoxHook boxes;
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "not exported"); }, std::nullopt);
     EXPECT_EQ(Scratch(), "older");
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
     EXPECT_TRUE(Messages(boxes).empty());
 }
 
@@ -323,7 +385,7 @@ TEST_F(Export, DecliningToReplaceAFileKeepsTheSaveDialogOpen)
     EXPECT_EQ(saveCalls_.size(), 2u) << "asked again after the declined prompt";
     ASSERT_EQ(no.Calls().size(), 1u);
     EXPECT_EQ(no.Calls()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
     EXPECT_EQ(ReadFile(wav), "not a wav yet");
 }
 
@@ -356,7 +418,7 @@ TEST_F(Export, AFailedTakeStopsTheExport)
         afxtest::Type(&dialog, IDC_LOOP, "0");
     }, (out_ / "v.wav").string());
     EXPECT_EQ(Messages(boxes).size(), 1u);
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
     EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt"));
 }
 
@@ -398,7 +460,7 @@ TEST_F(Export, AConverterThatCannotStartIsReported)
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "no converter"); }, (out_ / "c.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("could not be started"), -1);
-    EXPECT_EQ(recorder_.commandLines.size(), 1u) << "no file browser";
+    EXPECT_TRUE(recorder_.spawns.empty()) << "neither converter nor file browser";
 }
 
 TEST_F(Export, AScratchFileThatCannotBeWrittenStopsTheExport)
@@ -408,7 +470,7 @@ TEST_F(Export, AScratchFileThatCannotBeWrittenStopsTheExport)
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nowhere"); }, (out_ / "w.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("input.txt"), -1);
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
 }
 
 TEST_F(Export, AFullDiskKeepsTheOldScratchFileAndSaysWhy)
@@ -430,7 +492,7 @@ TEST_F(Export, AFullDiskKeepsTheOldScratchFileAndSaysWhy)
         << text.GetString();
     EXPECT_EQ(Scratch(), "the text of the last export");
     EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt.tmp"));
-    EXPECT_TRUE(recorder_.commandLines.empty());
+    EXPECT_TRUE(recorder_.spawns.empty());
 }
 
 TEST_F(Export, AfterATimeoutTheSearchRunsAndTheBrowserShowsTheFolder)
@@ -441,16 +503,25 @@ TEST_F(Export, AfterATimeoutTheSearchRunsAndTheBrowserShowsTheFolder)
     ASSERT_EQ(mkfifo(release.c_str(), 0600), 0);
     MakeScript(folder / "narrate", "read line < '" + release.string() + "'\n");
     recorder_.programFolder = folder.string();
-    VarnelSystemCalls shortWait = SystemCalls();
-    shortWait.converterWaitMilliseconds = 200;
-    ScopedSystemCalls seam(shortWait);
-
-    afxtest::MessageBoxHook boxes;
-    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "slow"); }, (out_ / "late.wav").string());
-    EXPECT_EQ(recorder_.enumerations, 1);
-    EXPECT_TRUE(Messages(boxes).empty()) << "no window of the converter on this display";
-    ASSERT_TRUE(BrowserStarted());
-    EXPECT_EQ(recorder_.commandLines.back(), "explorer.exe /e, \"" + out_.string() + "\"");
+    recorder_.converterTimesOut = true;
+    // A display whose only window is another program's.
+    win32_test::FakeServer display;
+    display.Longs(display.kRoot, display.kClientList, win32::x11::kAtomWindow, {0x500001});
+    display.Longs(0x500001, display.kPid, win32::x11::kAtomCardinal, {1});
+    win32_test::FakeServer::current = &display;
+    testing_support::EnvVar displayName("DISPLAY", ":42");
+    {
+        win32::x11::ScopedOverride x11(win32_test::FakeServer::Calls());
+        afxtest::MessageBoxHook boxes;
+        Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "slow"); }, (out_ / "late.wav").string());
+        EXPECT_TRUE(Messages(boxes).empty()) << "no window of the converter on this display";
+    }
+    win32_test::FakeServer::current = nullptr;
+    EXPECT_EQ(display.ReadersOf(display.kClientList).size(), 1u) << "one search";
+    EXPECT_EQ(display.ReadersOf(display.kPid), (std::vector<win32::x11::Window>{0x500001}));
+    ASSERT_EQ(Browsers().size(), 1u);
+    EXPECT_TRUE(recorder_.spawns.back().IsBrowser());
+    ExpectBrowserRequest(Browsers()[0], "ShowFolders", out_.string(), out_.string());
     EXPECT_NE(Browser().find("ShowFolders"), std::string::npos) << Browser();
 
     // Let the stand-in end.

@@ -6,13 +6,15 @@
 
 #include <env_var.h>
 #include <scratch_dir.h>
+#include <varnel/syscalls.h>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
 #include <string>
 
 #include "ProgramPaths.h"
-#include "SystemCalls.h"
 
 namespace {
 
@@ -23,13 +25,15 @@ using testing_support::EnvVar;
 // (the tests may run as root, who can write anywhere).
 std::set<std::string>* unwritable = nullptr;
 
-UINT RefusingTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR name)
+// A new file in such a folder is refused, as the probe's exclusive create finds it.
+int RefusingOpen(const char* path, int flags, mode_t mode)
 {
-    if (unwritable->count(path)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return 0;
+    const bool creating = (flags & O_CREAT) && (flags & O_EXCL);
+    if (creating && unwritable->count(fs::path(path).parent_path().string())) {
+        errno = EACCES;
+        return -1;
     }
-    return ::GetTempFileNameA(path, prefix, unique, name);
+    return win32::sys::RealCalls().open(path, flags, mode);
 }
 
 class WorkingFolderTest : public ::testing::Test {
@@ -37,8 +41,8 @@ protected:
     void SetUp() override
     {
         unwritable = &unwritable_;
-        VarnelSystemCalls calls = RealSystemCalls();
-        calls.GetTempFileNameA = &RefusingTempFileName;
+        win32::sys::Table calls = win32::sys::RealCalls();
+        calls.open = &RefusingOpen;
         calls_.emplace(calls);
         fs::create_directories(home_);
     }
@@ -62,7 +66,7 @@ protected:
     EnvVar homeVar_{"HOME", home_.string()};
     EnvVar configVar_{"XDG_CONFIG_HOME", std::nullopt};
     std::set<std::string> unwritable_;
-    std::optional<ScopedSystemCalls> calls_;
+    std::optional<win32::sys::ScopedOverride> calls_;
 };
 
 TEST_F(WorkingFolderTest, ATerminalStartWorksInTheCurrentDirectory)
