@@ -108,6 +108,7 @@ int WaitingClose(int fd)
         }
         recorder->browserPidfd = -1;
     }
+    if (fd == recorder->converterPidfd) recorder->converterPidfd = -1;  // the number may come again
     return proc::RealCalls().close(fd);
 }
 
