@@ -156,6 +156,22 @@ HRESULT WavFileWriter::Write(const void* data, std::size_t bytes)
     return buffer_.size() >= kBufferBytes ? Flush() : S_OK;
 }
 
+HRESULT WavFileWriter::AppendFile(int source)
+{
+    if (finished_) return E_UNEXPECTED;
+    if (FAILED(error_)) return error_;
+    struct stat info;
+    if (win32::sys::Fstat(source, &info) != 0) return Fail(HresultFromErrno(errno));
+    const auto bytes = static_cast<std::uint64_t>(info.st_size);
+    if (!rf64_ && dataBytes_ + bytes > largestRiffData_)
+        if (HRESULT hr = BecomeRf64(); FAILED(hr)) return hr;
+    if (HRESULT hr = Flush(); FAILED(hr)) return hr;
+    if (win32::sys::CopyAll(source, 0, fd_.get(), static_cast<std::size_t>(bytes)) != 0)
+        return Fail(HresultFromErrno(errno));
+    dataBytes_ += bytes;
+    return S_OK;
+}
+
 HRESULT WavFileWriter::Finish()
 {
     if (finished_) return error_;

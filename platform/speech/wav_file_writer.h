@@ -31,6 +31,9 @@ public:
     HRESULT Create(const std::string& path, const WAVEFORMATEX& format);
     // Appends sample bytes; after a failed write every later one fails the same way.
     HRESULT Write(const void* data, std::size_t bytes);
+    // Appends the whole of the file `source` as sample bytes, copied inside the
+    // kernel where the file systems allow it. Its failures fail the writer as Write's do.
+    HRESULT AppendFile(int source);
     // Writes what is buffered, patches the sizes, syncs and closes. The first error
     // met since Create, or S_OK; later calls return the same.
     HRESULT Finish();

@@ -127,5 +127,53 @@ TEST_F(WavFileWriterTest, AFailureWhileMovingTheSamplesFailsTheWritesAndTheFinis
     EXPECT_EQ(writer.Finish(), ioError);
 }
 
+// Files appended between writes: every byte in its place, the sizes counted, and
+// a file that carries the data past the limit turns it RF64 first.
+TEST_F(WavFileWriterTest, AppendedFilesJoinTheWrittenSamplesInOrder)
+{
+    const std::string samples = Samples(90000);
+    const std::filesystem::path piece = dir_ / "piece";
+    std::ofstream(piece, std::ios::binary) << samples.substr(1000, 60000);
+    win32::sys::UniqueFd source(win32::sys::Open(piece.c_str(), O_RDONLY));
+    ASSERT_TRUE(source);
+
+    WavFileWriter writer(80000);
+    ASSERT_EQ(writer.Create(path_.string(), format_), S_OK);
+    ASSERT_EQ(writer.Write(samples.data(), 1000), S_OK);  // still buffered when the file comes
+    ASSERT_EQ(writer.AppendFile(source.get()), S_OK);
+    ASSERT_EQ(writer.Write(samples.data() + 61000, 9000), S_OK);
+    EXPECT_EQ(writer.DataBytes(), 70000u);
+    ASSERT_EQ(writer.AppendFile(source.get()), S_OK);  // past 80000: RF64
+    ASSERT_EQ(writer.Finish(), S_OK);
+
+    const std::string file = ReadAll(path_);
+    EXPECT_EQ(file.substr(0, 4), "RF64");
+    EXPECT_EQ(Le(file, 28, 8), 130000u);
+    EXPECT_TRUE(file.compare(80, 70000, samples, 0, 70000) == 0);
+    EXPECT_TRUE(file.compare(80 + 70000, std::string::npos, samples.substr(1000, 60000)) == 0);
+}
+
+ssize_t NoSpaceToCopy(int, off_t*, int, off_t*, size_t, unsigned)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+TEST_F(WavFileWriterTest, AFullDiskWhileAppendingFailsTheWriterForGood)
+{
+    const std::filesystem::path piece = dir_ / "piece";
+    std::ofstream(piece, std::ios::binary) << Samples(5000);
+    win32::sys::UniqueFd source(win32::sys::Open(piece.c_str(), O_RDONLY));
+    WavFileWriter writer;
+    ASSERT_EQ(writer.Create(path_.string(), format_), S_OK);
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.copyFileRange = &NoSpaceToCopy;
+    win32::sys::ScopedOverride full(calls);
+    const HRESULT diskFull = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    EXPECT_EQ(writer.AppendFile(source.get()), diskFull);
+    EXPECT_EQ(writer.Write("ab", 2), diskFull);
+    EXPECT_EQ(writer.Finish(), diskFull);
+}
+
 }  // namespace
 }  // namespace speech
