@@ -43,6 +43,9 @@ public:
 
 private:
     HRESULT Flush();
+    // Has the disk start on what was written since the last start, once that is
+    // enough to be worth it: the fsync at the end then has little left to wait for.
+    void StartWriteback();
     HRESULT WriteHeader();
     HRESULT BecomeRf64();
     HRESULT Fail(HRESULT hr);
@@ -53,6 +56,7 @@ private:
     WAVEFORMATEX format_{};
     std::vector<std::uint8_t> buffer_;
     std::uint64_t dataBytes_ = 0;
+    std::uint64_t writebackStarted_ = 0;  // sample bytes the disk was asked to take
     HRESULT error_ = S_OK;
     bool finished_ = true;
     bool rf64_ = false;

@@ -13,10 +13,14 @@ ssize_t RealCopyFileRange(int from, off_t* fromOffset, int to, off_t* toOffset, 
 {
     return ::copy_file_range(from, fromOffset, to, toOffset, size, flags);
 }
+int RealSyncFileRange(int fd, off_t offset, off_t size, unsigned flags)
+{
+    return ::sync_file_range(fd, offset, size, flags);
+}
 
 const Table kReal = {
     RealOpen, ::read, ::write, ::close, ::fsync, ::rename, ::unlink,
-    ::stat, ::fstat, ::lseek, ::fchmod, RealMkdir, ::rmdir, ::pread, RealCopyFileRange,
+    ::stat, ::fstat, ::lseek, ::fchmod, RealMkdir, ::rmdir, ::pread, RealCopyFileRange, RealSyncFileRange,
 };
 
 template <typename Call>
@@ -134,6 +138,11 @@ int CopyAll(int from, off_t fromOffset, int to, size_t size)
         size -= static_cast<size_t>(copied);
     }
     return 0;
+}
+
+int StartWriteback(int fd, off_t offset, off_t size)
+{
+    return RetryOnEintr([&] { return Calls().syncFileRange(fd, offset, size, SYNC_FILE_RANGE_WRITE); });
 }
 
 bool ReadWholeFile(const char* path, std::string& contents)

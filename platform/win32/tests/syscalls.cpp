@@ -199,3 +199,18 @@ TEST_F(CopyAllTest, AFullDiskAndAShortSourceAreErrors)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Syscalls, StartWritebackAsksForTheRangeAndKeepsItsErrno)
+{
+    testing_support::ScratchDir dir;
+    win32::sys::UniqueFd fd(OpenForWriting(dir / "out"));
+    ASSERT_EQ(win32::sys::WriteAll(fd.get(), std::string(8192, 'w').data(), 8192), 0);
+    EXPECT_EQ(win32::sys::StartWriteback(fd.get(), 0, 8192), 0);
+    errno = 0;
+    EXPECT_EQ(win32::sys::StartWriteback(-1, 0, 8192), -1);
+    EXPECT_EQ(errno, EBADF);
+}
+
+}  // namespace
