@@ -174,6 +174,16 @@ ssize_t WriteUntilFull(int fd, const void* data, size_t size)
     return win32::sys::RealCalls().write(fd, data, size);
 }
 
+// A piece rendered beside joins the file in one kernel copy, which fills the disk the same way.
+ssize_t CopyUntilFull(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size, unsigned flags)
+{
+    if (writesLeft.fetch_sub(1) <= 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return win32::sys::RealCalls().copyFileRange(from, fromOffset, to, toOffset, size, flags);
+}
+
 int FailingRename(const char*, const char*)
 {
     errno = EIO;
@@ -217,7 +227,8 @@ TEST_F(RunNarrateFailingDiskTest, DiskFullWhileALongTextIsRenderedInPieces)
     while (text.size() < 20000) text += "The lamp is lit at dusk! The keeper sleeps at dawn\n";
     win32::sys::Table calls = win32::sys::RealCalls();
     calls.write = &WriteUntilFull;
-    writesLeft = 20;  // some pieces go in, then the disk is full
+    calls.copyFileRange = &CopyUntilFull;
+    writesLeft = 4;  // the header and some pieces go in, then the disk is full
     RunResult run = RunWithCalls(calls, text);
     ExpectOldOutputAndNoTemporary(run, text.size());
     EXPECT_LE(writesLeft, 0) << run.err;  // it did fill up

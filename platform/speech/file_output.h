@@ -1,14 +1,17 @@
 // What the voice needs from an output that is a file, beyond writing to it
-// (platform-internal interface of the WAV file stream).
+// (platform-internal interface of the WAV file stream): render workers write
+// audio into scratch files, which join the output without passing through memory.
 #pragma once
 
 #include <unknwn.h>
 
 struct IEngineFileOutput : IUnknown {
-    // A file without a name beside the output file, for audio that is ready before
-    // its turn: it takes no memory and disappears when closed, however the process
-    // ends. *fd is ours to close.
+    // A file without a name beside the output file, for the audio of one piece: it
+    // takes no memory and disappears when closed, however the process ends. *fd is
+    // ours to close.
     STDMETHOD(CreateScratchFile)(int* fd) = 0;
+    // Appends the whole of a scratch file to the output's audio, as Write would.
+    STDMETHOD(AppendScratchFile)(int fd) = 0;
 
 protected:
     ~IEngineFileOutput() = default;

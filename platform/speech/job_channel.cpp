@@ -84,19 +84,19 @@ JobReceipt ReceiveJob(int channel, std::string& encodedJob, win32::sys::UniqueFd
     return JobReceipt::Job;
 }
 
-bool SendOutcome(int channel, WorkerExit outcome)
+bool SendOutcome(int channel, HRESULT outcome)
 {
     std::int32_t code = outcome;
     return SendAll(channel, reinterpret_cast<const char*>(&code), sizeof code);
 }
 
-std::optional<WorkerExit> ReceiveOutcome(int channel)
+std::optional<HRESULT> ReceiveOutcome(int channel)
 {
     std::string bytes;
     if (!ReceiveAll(channel, bytes, 0, sizeof(std::int32_t))) return std::nullopt;
     std::int32_t code;
     std::memcpy(&code, bytes.data(), sizeof code);
-    return static_cast<WorkerExit>(code);
+    return static_cast<HRESULT>(code);
 }
 
 }  // namespace speech

@@ -7,6 +7,7 @@
 #include "render_job.h"
 
 #include <varnel/syscalls.h>
+#include <winerror.h>
 
 #include <optional>
 #include <string>
@@ -21,8 +22,9 @@ enum class JobReceipt { Job, End, Broken };
 // engine has closed the channel, Broken for anything else.
 JobReceipt ReceiveJob(int channel, std::string& encodedJob, win32::sys::UniqueFd& audio);
 
-bool SendOutcome(int channel, WorkerExit outcome);
+// The outcome of a job: S_OK, or why it failed (a full disk, the engine).
+bool SendOutcome(int channel, HRESULT outcome);
 // Waits for the outcome of the job under way; nullopt when the worker is gone.
-std::optional<WorkerExit> ReceiveOutcome(int channel);
+std::optional<HRESULT> ReceiveOutcome(int channel);
 
 }  // namespace speech

@@ -37,7 +37,7 @@ std::optional<HRESULT> RenderInParallel(const std::vector<SpeechPiece>& pieces, 
     OrderedRenderLimits limits;
     limits.workers = Cores();
     ULONG position = 0;
-    return RenderInOrder(layout, *launcher, limits, output, file, cancel, [&](std::size_t index) {
+    return RenderInOrder(layout, *launcher, limits, file, cancel, [&](std::size_t index) {
         const TextSpan& span = layout.spans[index];
         position += static_cast<ULONG>(Utf16Length(layout.text.substr(span.start, span.length)));
         if (progress) progress(position);

@@ -48,19 +48,19 @@ using IdleWorkers = std::vector<std::unique_ptr<WorkerProcess>>;
 
 class ProcessWorker final : public PieceWorker {
 public:
-    ProcessWorker(std::unique_ptr<WorkerProcess> process, win32::sys::UniqueFd audio, IdleWorkers& idle)
-        : process_(std::move(process)), audio_(std::move(audio)), idle_(idle)
+    ProcessWorker(std::unique_ptr<WorkerProcess> process, IdleWorkers& idle) : process_(std::move(process)), idle_(idle)
     {
     }
 
-    int OutputDescriptor() const override { return audio_.get(); }
+    // The outcome comes back on the channel.
+    int DoneDescriptor() const override { return process_->channel(); }
 
     HRESULT Finish() override
     {
-        std::optional<WorkerExit> outcome = ReceiveOutcome(process_->channel());
-        if (outcome != kWorkerDone) {
+        std::optional<HRESULT> outcome = ReceiveOutcome(process_->channel());
+        if (outcome != S_OK) {
             process_.reset();
-            return SPERR_ENGINE_FAILED;
+            return outcome && FAILED(*outcome) ? *outcome : SPERR_ENGINE_FAILED;
         }
         process_->SetIdle(true);
         idle_.push_back(std::move(process_));
@@ -69,7 +69,6 @@ public:
 
 private:
     std::unique_ptr<WorkerProcess> process_;  // stopped when the piece is given up
-    win32::sys::UniqueFd audio_;
     IdleWorkers& idle_;
 };
 
@@ -77,7 +76,7 @@ class ProcessLauncher final : public WorkerLauncher {
 public:
     explicit ProcessLauncher(std::string program) : program_(std::move(program)) {}
 
-    HRESULT Start(const RenderJob& job, std::unique_ptr<PieceWorker>& worker) override
+    HRESULT Start(const RenderJob& job, int audio, std::unique_ptr<PieceWorker>& worker) override
     {
         std::unique_ptr<WorkerProcess> process;
         if (idle_.empty()) {
@@ -87,12 +86,9 @@ public:
             idle_.pop_back();
             process->SetIdle(false);
         }
-        int ends[2];
-        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return LastError();
-        win32::sys::UniqueFd ours(ends[0]), theirs(ends[1]);
         // A worker that is gone shows when the piece finishes: its outcome never comes.
-        SendJob(process->channel(), EncodeJob(job), theirs.get());
-        worker = std::make_unique<ProcessWorker>(std::move(process), std::move(ours), idle_);
+        SendJob(process->channel(), EncodeJob(job), audio);
+        worker = std::make_unique<ProcessWorker>(std::move(process), idle_);
         return S_OK;
     }
 

@@ -11,19 +11,21 @@
 
 namespace speech {
 
-// A piece being rendered: its audio arrives on a descriptor until the end of data.
+// A piece being rendered into the file its launcher was given.
 class PieceWorker {
 public:
     virtual ~PieceWorker() = default;  // stops a worker that still runs
-    virtual int OutputDescriptor() const = 0;
-    // Once its data has ended: S_OK when the piece is complete.
+    // Becomes readable once the piece is done, or the worker is gone.
+    virtual int DoneDescriptor() const = 0;
+    // Once done: S_OK when the whole piece is in its file, the failure otherwise.
     virtual HRESULT Finish() = 0;
 };
 
 class WorkerLauncher {
 public:
     virtual ~WorkerLauncher() = default;
-    virtual HRESULT Start(const RenderJob& job, std::unique_ptr<PieceWorker>& worker) = 0;
+    // Starts rendering `job` into the empty file `audio`, which stays the caller's.
+    virtual HRESULT Start(const RenderJob& job, int audio, std::unique_ptr<PieceWorker>& worker) = 0;
 };
 
 // Worker processes running the varnel-synth program that lies beside the running

@@ -42,6 +42,14 @@ HRESULT SpStream::Write(const void* data, ULONG bytes, ULONG* written)
     return hr;
 }
 
+HRESULT SpStream::AppendScratchFile(int fd)
+{
+    std::lock_guard lock(mutex_);
+    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
+    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
+    return file_.AppendFile(fd);
+}
+
 HRESULT SpStream::GetFormat(GUID* formatId, WAVEFORMATEX** format)
 {
     if (!formatId || !format) return E_POINTER;

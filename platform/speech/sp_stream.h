@@ -23,6 +23,7 @@ public:
     STDMETHOD(Close)() override;
     STDMETHOD(Seek)(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override;
     STDMETHOD(CreateScratchFile)(int* fd) override;
+    STDMETHOD(AppendScratchFile)(int fd) override;
 
 private:
     ~SpStream() override;  // the last reference finishes the file

@@ -1,5 +1,6 @@
 #include "text_pieces.h"
 
+#include <algorithm>
 #include <array>
 
 namespace speech {
@@ -59,8 +60,12 @@ std::size_t NextCut(std::string_view text, std::size_t from, std::size_t target,
 std::vector<TextSpan> CutIntoPieces(std::string_view text, std::size_t target, std::size_t longest)
 {
     std::vector<TextSpan> spans;
+    if (!text.empty() && text.size() <= longest) return {{0, text.size()}};
     for (std::size_t from = 0; from < text.size();) {
-        std::size_t to = NextCut(text, from, target, longest);
+        // Pieces shrink towards the end, so that the workers finish close together.
+        const std::size_t remaining = text.size() - from;
+        const std::size_t aim = std::clamp(remaining / kTailPieces, std::max<std::size_t>(target / 4, 1), target);
+        std::size_t to = NextCut(text, from, aim, std::max(longest * aim / target, aim));
         spans.push_back({from, to - from});
         from = to;
     }

@@ -17,9 +17,12 @@ struct TextSpan {
 // Bytes a piece aims at, and the most it may have.
 inline constexpr std::size_t kPieceBytes = 2500;
 inline constexpr std::size_t kLongestPieceBytes = kPieceBytes * 3 / 2;
+// The last this many pieces' worth of text is cut ever smaller, down to a quarter.
+inline constexpr std::size_t kTailPieces = 4;
 
 // Consecutive spans covering the whole UTF-8 text, each at most `longest` bytes
-// (one span when the text fits). A cut prefers, in this order: a blank line, a
+// (one span when the text fits); in the last kTailPieces * target bytes the aim and
+// the most shrink with the text left, down to a quarter of `target`. A cut prefers, in this order: a blank line, a
 // clause end (! ? ; : before white space, or the full-width 。！？；：), a line end,
 // a blank between words; a text with none of them is cut between characters.
 std::vector<TextSpan> CutIntoPieces(std::string_view text, std::size_t target = kPieceBytes,

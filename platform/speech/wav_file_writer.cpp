@@ -14,6 +14,7 @@ constexpr std::size_t kDs64ChunkBytes = 8 + 28;  // id, size, three 64-bit sizes
 constexpr std::size_t kRf64HeaderBytes = kRiffHeaderBytes + kDs64ChunkBytes;
 constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr std::size_t kMoveBytes = 1024 * 1024;
+constexpr std::uint64_t kWritebackBytes = 4 * 1024 * 1024;
 constexpr std::uint32_t kSizeInDs64 = 0xFFFFFFFF;
 
 void PutU16(std::uint8_t* at, std::uint32_t value)
@@ -68,6 +69,7 @@ HRESULT WavFileWriter::Create(const std::string& path, const WAVEFORMATEX& forma
     Finish();
     error_ = S_OK;
     dataBytes_ = 0;
+    writebackStarted_ = 0;
     rf64_ = false;
     buffer_.clear();
     format_ = format;
@@ -141,7 +143,19 @@ HRESULT WavFileWriter::Flush()
     if (buffer_.empty()) return S_OK;
     int result = win32::sys::WriteAll(fd_.get(), buffer_.data(), buffer_.size());
     buffer_.clear();
-    return result == 0 ? S_OK : Fail(HresultFromErrno(errno));
+    if (result != 0) return Fail(HresultFromErrno(errno));
+    StartWriteback();
+    return S_OK;
+}
+
+void WavFileWriter::StartWriteback()
+{
+    // What is still buffered is not in the file yet.
+    const std::uint64_t written = dataBytes_ - buffer_.size();
+    if (written - writebackStarted_ < kWritebackBytes) return;
+    const auto from = static_cast<off_t>(HeaderBytes() + writebackStarted_);
+    win32::sys::StartWriteback(fd_.get(), from, static_cast<off_t>(written - writebackStarted_));
+    writebackStarted_ = written;  // a hint: its failure changes nothing
 }
 
 HRESULT WavFileWriter::Write(const void* data, std::size_t bytes)
@@ -154,6 +168,23 @@ HRESULT WavFileWriter::Write(const void* data, std::size_t bytes)
     buffer_.insert(buffer_.end(), from, from + bytes);
     dataBytes_ += bytes;
     return buffer_.size() >= kBufferBytes ? Flush() : S_OK;
+}
+
+HRESULT WavFileWriter::AppendFile(int source)
+{
+    if (finished_) return E_UNEXPECTED;
+    if (FAILED(error_)) return error_;
+    struct stat info;
+    if (win32::sys::Fstat(source, &info) != 0) return Fail(HresultFromErrno(errno));
+    const auto bytes = static_cast<std::uint64_t>(info.st_size);
+    if (!rf64_ && dataBytes_ + bytes > largestRiffData_)
+        if (HRESULT hr = BecomeRf64(); FAILED(hr)) return hr;
+    if (HRESULT hr = Flush(); FAILED(hr)) return hr;
+    if (win32::sys::CopyAll(source, 0, fd_.get(), static_cast<std::size_t>(bytes)) != 0)
+        return Fail(HresultFromErrno(errno));
+    dataBytes_ += bytes;
+    StartWriteback();
+    return S_OK;
 }
 
 HRESULT WavFileWriter::Finish()

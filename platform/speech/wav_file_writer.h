@@ -31,6 +31,9 @@ public:
     HRESULT Create(const std::string& path, const WAVEFORMATEX& format);
     // Appends sample bytes; after a failed write every later one fails the same way.
     HRESULT Write(const void* data, std::size_t bytes);
+    // Appends the whole of the file `source` as sample bytes, copied inside the
+    // kernel where the file systems allow it. Its failures fail the writer as Write's do.
+    HRESULT AppendFile(int source);
     // Writes what is buffered, patches the sizes, syncs and closes. The first error
     // met since Create, or S_OK; later calls return the same.
     HRESULT Finish();
@@ -40,6 +43,9 @@ public:
 
 private:
     HRESULT Flush();
+    // Has the disk start on what was written since the last start, once that is
+    // enough to be worth it: the fsync at the end then has little left to wait for.
+    void StartWriteback();
     HRESULT WriteHeader();
     HRESULT BecomeRf64();
     HRESULT Fail(HRESULT hr);
@@ -50,6 +56,7 @@ private:
     WAVEFORMATEX format_{};
     std::vector<std::uint8_t> buffer_;
     std::uint64_t dataBytes_ = 0;
+    std::uint64_t writebackStarted_ = 0;  // sample bytes the disk was asked to take
     HRESULT error_ = S_OK;
     bool finished_ = true;
     bool rf64_ = false;

@@ -1,5 +1,6 @@
 #include <varnel/syscalls.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -8,10 +9,18 @@ namespace {
 
 int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 int RealMkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
+ssize_t RealCopyFileRange(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size, unsigned flags)
+{
+    return ::copy_file_range(from, fromOffset, to, toOffset, size, flags);
+}
+int RealSyncFileRange(int fd, off_t offset, off_t size, unsigned flags)
+{
+    return ::sync_file_range(fd, offset, size, flags);
+}
 
 const Table kReal = {
     RealOpen, ::read, ::write, ::close, ::fsync, ::rename, ::unlink,
-    ::stat, ::fstat, ::lseek, ::fchmod, RealMkdir, ::rmdir,
+    ::stat, ::fstat, ::lseek, ::fchmod, RealMkdir, ::rmdir, ::pread, RealCopyFileRange, RealSyncFileRange,
 };
 
 template <typename Call>
@@ -87,6 +96,54 @@ off_t Lseek(int fd, off_t offset, int whence) { return Calls().lseek(fd, offset,
 int Fchmod(int fd, mode_t mode) { return RetryOnEintr([&] { return Calls().fchmod(fd, mode); }); }
 int Mkdir(const char* path, mode_t mode) { return RetryOnEintr([&] { return Calls().mkdir(path, mode); }); }
 int Rmdir(const char* path) { return RetryOnEintr([&] { return Calls().rmdir(path); }); }
+
+namespace {
+
+// Errors that only say the kernel cannot copy between these two files.
+bool KernelCopyUnavailable(int error)
+{
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+}
+
+int CopyThroughMemory(int from, off_t fromOffset, int to, size_t size)
+{
+    char chunk[64 * 1024];
+    while (size > 0) {
+        ssize_t got = RetryOnEintr([&] { return Calls().pread(from, chunk, std::min(size, sizeof chunk), fromOffset); });
+        if (got < 0) return -1;
+        if (got == 0) {
+            errno = ENODATA;
+            return -1;
+        }
+        if (WriteAll(to, chunk, static_cast<size_t>(got)) != 0) return -1;
+        fromOffset += got;
+        size -= static_cast<size_t>(got);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int CopyAll(int from, off_t fromOffset, int to, size_t size)
+{
+    while (size > 0) {
+        ssize_t copied =
+            RetryOnEintr([&] { return Calls().copyFileRange(from, &fromOffset, to, nullptr, size, 0); });
+        if (copied < 0 && KernelCopyUnavailable(errno)) return CopyThroughMemory(from, fromOffset, to, size);
+        if (copied < 0) return -1;
+        if (copied == 0) {
+            errno = ENODATA;
+            return -1;
+        }
+        size -= static_cast<size_t>(copied);
+    }
+    return 0;
+}
+
+int StartWriteback(int fd, off_t offset, off_t size)
+{
+    return RetryOnEintr([&] { return Calls().syncFileRange(fd, offset, size, SYNC_FILE_RANGE_WRITE); });
+}
 
 bool ReadWholeFile(const char* path, std::string& contents)
 {

@@ -2,6 +2,8 @@
 
 #include "wave_format.h"
 
+#include <winbase.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -55,8 +57,8 @@ TEST(JobChannel, JobsTravelWithTheirAudioDescriptorAndOutcomesComeBack)
         char byte = 0;
         EXPECT_EQ(read(readEnd.get(), &byte, 1), 1);
         EXPECT_EQ(byte, 'x');
-        EXPECT_TRUE(SendOutcome(channel.worker.get(), kWorkerOutputFailed));
-        EXPECT_EQ(ReceiveOutcome(channel.engine.get()), kWorkerOutputFailed);
+        EXPECT_TRUE(SendOutcome(channel.worker.get(), HRESULT_FROM_WIN32(ERROR_DISK_FULL)));
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get()), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
     }
     channel.engine.Reset();
     std::string received;

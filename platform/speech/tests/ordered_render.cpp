@@ -1,33 +1,34 @@
 #include "ordered_render.h"
 
-#include "speech_test_support.h"
+#include "wav_file_writer.h"
+
+#include <atlbase.h>
+#include <sapi.h>
 
 #include <scratch_dir.h>
 #include <winbase.h>
+#include <varnel/com_object.h>
 #include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <thread>
-
-#include <sys/socket.h>
 
 namespace speech {
 namespace {
 
-using speech_test::MemoryStream;
-using speech_test::NewMemoryStream;
-
-constexpr std::size_t kAudioBytes = 200 * 1024;  // per piece: more than is held in memory
-constexpr std::size_t kHeldMemory = 64 * 1024;
+constexpr std::size_t kAudioBytes = 200 * 1024;  // per piece
 
 // Workers that are threads of this process: each writes its piece's letter
-// kAudioBytes times, once the test lets it go, and then reports what it was told to.
+// kAudioBytes times into the piece's file once the test lets it go, then tells
+// that it is done and reports what it was told to (or why its writing failed).
 class FakeWorkers final : public WorkerLauncher {
 public:
-    HRESULT Start(const RenderJob& job, std::unique_ptr<PieceWorker>& worker) override;
+    HRESULT Start(const RenderJob& job, int audio, std::unique_ptr<PieceWorker>& worker) override;
 
     void Release(std::size_t piece, HRESULT result = S_OK)
     {
@@ -59,24 +60,24 @@ private:
         HRESULT result = S_OK;
     };
 
-    // The worker's thread: the piece's audio, then the end of its data.
-    void Work(std::size_t piece, char letter, win32::sys::UniqueFd socket)
+    // The worker's thread: the piece's audio into its own descriptor of the file,
+    // then word on `done`.
+    void Work(std::size_t piece, char letter, win32::sys::UniqueFd audio, win32::sys::UniqueFd done)
     {
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return pieces_[piece].released || pieces_[piece].abandoned; });
             if (pieces_[piece].abandoned) return;
         }
-        std::string audio(kAudioBytes, letter);
-        for (std::size_t at = 0; at < audio.size();) {
-            ssize_t sent = send(socket.get(), audio.data() + at, audio.size() - at, MSG_NOSIGNAL);
-            if (sent <= 0) break;
-            at += static_cast<std::size_t>(sent);
-        }
-        socket.Reset();
+        std::string bytes(kAudioBytes, letter);
+        HRESULT written = S_OK;
+        if (win32::sys::WriteAll(audio.get(), bytes.data(), bytes.size()) != 0) written = HresultFromErrno(errno);
+        audio.Reset();
         std::lock_guard lock(mutex_);
         pieces_[piece].finished = true;
+        if (FAILED(written)) pieces_[piece].result = written;
         changed_.notify_all();
+        done.Reset();  // the end of data is the word
     }
     HRESULT Abandon(std::size_t piece)
     {
@@ -93,20 +94,20 @@ private:
 
 class FakeWorker final : public PieceWorker {
 public:
-    FakeWorker(FakeWorkers& owner, std::size_t piece, char letter) : owner_(owner), piece_(piece)
+    FakeWorker(FakeWorkers& owner, std::size_t piece, char letter, int audio) : owner_(owner), piece_(piece)
     {
         int ends[2];
-        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-        ours_ = win32::sys::UniqueFd(ends[0]);
-        thread_ = std::thread(&FakeWorkers::Work, &owner, piece, letter, win32::sys::UniqueFd(ends[1]));
+        EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0);
+        done_ = win32::sys::UniqueFd(ends[0]);
+        thread_ = std::thread(&FakeWorkers::Work, &owner, piece, letter, win32::sys::UniqueFd(dup(audio)),
+                              win32::sys::UniqueFd(ends[1]));
     }
     ~FakeWorker() override
     {
         owner_.Abandon(piece_);
-        shutdown(ours_.get(), SHUT_RDWR);  // a write in progress ends
         thread_.join();
     }
-    int OutputDescriptor() const override { return ours_.get(); }
+    int DoneDescriptor() const override { return done_.get(); }
     HRESULT Finish() override
     {
         thread_.join();
@@ -117,11 +118,11 @@ public:
 private:
     FakeWorkers& owner_;
     std::size_t piece_;
-    win32::sys::UniqueFd ours_;
+    win32::sys::UniqueFd done_;
     std::thread thread_;
 };
 
-HRESULT FakeWorkers::Start(const RenderJob& job, std::unique_ptr<PieceWorker>& worker)
+HRESULT FakeWorkers::Start(const RenderJob& job, int audio, std::unique_ptr<PieceWorker>& worker)
 {
     std::size_t piece;
     {
@@ -130,12 +131,13 @@ HRESULT FakeWorkers::Start(const RenderJob& job, std::unique_ptr<PieceWorker>& w
         pieces_[piece];
         changed_.notify_all();
     }
-    worker = std::make_unique<FakeWorker>(*this, piece, job.text.at(0));
+    worker = std::make_unique<FakeWorker>(*this, piece, job.text.at(0), audio);
     return S_OK;
 }
 
-// Unnamed scratch files in a folder of the test's.
-class ScratchFolder final : public ComObject<IEngineFileOutput> {
+// An output whose scratch files are unnamed files in a folder of the test's, and
+// which keeps what is appended to it in memory.
+class FakeOutput final : public ComObject<IEngineFileOutput> {
 public:
     STDMETHOD(CreateScratchFile)(int* fd) override
     {
@@ -143,17 +145,26 @@ public:
         *fd = win32::sys::Open(dir.path().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
         return *fd >= 0 ? S_OK : E_FAIL;
     }
+    STDMETHOD(AppendScratchFile)(int fd) override
+    {
+        if (FAILED(appendResult)) return appendResult;
+        char chunk[64 * 1024];
+        for (off_t at = 0;;) {
+            ssize_t got = pread(fd, chunk, sizeof chunk, at);
+            if (got <= 0) return got == 0 ? S_OK : E_FAIL;
+            appended.append(chunk, static_cast<std::size_t>(got));
+            at += got;
+        }
+    }
     testing_support::ScratchDir dir;
     int created = 0;
+    std::string appended;
+    HRESULT appendResult = S_OK;
 };
 
 class OrderedRenderTest : public ::testing::Test {
 protected:
-    OrderedRenderTest()
-    {
-        scratch_.Attach(new ScratchFolder);
-        output_ = NewMemoryStream();
-    }
+    OrderedRenderTest() { output_.Attach(new FakeOutput); }
 
     // Pieces "AAAA", "BBBB", ... rendered on as many workers as pieces, on a thread.
     void StartRender(std::size_t pieces)
@@ -164,10 +175,9 @@ protected:
         }
         layout_.text = text_;
         limits_.workers = static_cast<unsigned>(pieces);
-        limits_.heldMemoryBytes = kHeldMemory;
         thread_ = std::thread([this] {
-            result_ = RenderInOrder(layout_, workers_, limits_, static_cast<ISpStreamFormat*>(output_), scratch_,
-                                    cancel_, [this](std::size_t piece) { written_.push_back(piece); });
+            result_ = RenderInOrder(layout_, workers_, limits_, output_, cancel_,
+                                    [this](std::size_t piece) { written_.push_back(piece); });
         });
         workers_.AwaitStarted(pieces);
     }
@@ -176,15 +186,9 @@ protected:
         thread_.join();
         return result_;
     }
-    std::string Output()
-    {
-        auto bytes = output_->Bytes();
-        return std::string(bytes.begin(), bytes.end());
-    }
 
     FakeWorkers workers_;
-    CComPtr<ScratchFolder> scratch_;
-    CComPtr<MemoryStream> output_;
+    CComPtr<FakeOutput> output_;
     std::string text_;
     PieceLayout layout_;
     OrderedRenderLimits limits_;
@@ -201,12 +205,13 @@ TEST_F(OrderedRenderTest, PiecesComeOutInTextOrderWhateverOrderTheWorkersFinishI
         workers_.Release(piece);
         workers_.AwaitFinished(piece);
     }
+    EXPECT_EQ(output_->appended, "") << "nothing goes out before the piece due";
     workers_.Release(0);
     ASSERT_EQ(Finish(), S_OK);
-    EXPECT_EQ(Output(), std::string(kAudioBytes, 'A') + std::string(kAudioBytes, 'B') + std::string(kAudioBytes, 'C') +
-                            std::string(kAudioBytes, 'D'));
+    EXPECT_EQ(output_->appended, std::string(kAudioBytes, 'A') + std::string(kAudioBytes, 'B') +
+                                     std::string(kAudioBytes, 'C') + std::string(kAudioBytes, 'D'));
     EXPECT_EQ(written_, (std::vector<std::size_t>{0, 1, 2, 3}));
-    EXPECT_EQ(scratch_->created, 3);  // the early pieces outgrew their memory
+    EXPECT_EQ(output_->created, 4);  // a file per piece
 }
 
 TEST_F(OrderedRenderTest, AFailingWorkerFailsTheWholeRenderAndStopsTheOthers)
@@ -214,7 +219,7 @@ TEST_F(OrderedRenderTest, AFailingWorkerFailsTheWholeRenderAndStopsTheOthers)
     StartRender(3);
     workers_.Release(1, SPERR_ENGINE_FAILED);
     EXPECT_EQ(Finish(), SPERR_ENGINE_FAILED);
-    EXPECT_EQ(Output(), "");
+    EXPECT_EQ(output_->appended, "");
     EXPECT_TRUE(written_.empty());
     EXPECT_TRUE(workers_.Abandoned(0));
     EXPECT_TRUE(workers_.Abandoned(2));
@@ -226,7 +231,7 @@ ssize_t NoSpace(int, const void*, size_t)
     return -1;
 }
 
-TEST_F(OrderedRenderTest, AFullDiskWhileAPieceWaitsFailsTheRender)
+TEST_F(OrderedRenderTest, AFullDiskUnderAWorkerFailsTheRenderWithItsReason)
 {
     win32::sys::Table table = win32::sys::RealCalls();
     table.write = NoSpace;
@@ -235,7 +240,17 @@ TEST_F(OrderedRenderTest, AFullDiskWhileAPieceWaitsFailsTheRender)
     workers_.Release(1);
     EXPECT_EQ(Finish(), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
     EXPECT_TRUE(workers_.Abandoned(0));
-    EXPECT_EQ(Output(), "");
+    EXPECT_EQ(output_->appended, "");
+}
+
+TEST_F(OrderedRenderTest, AFailedAppendFailsTheRenderAndStopsTheOthers)
+{
+    output_->appendResult = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    StartRender(2);
+    workers_.Release(0);
+    EXPECT_EQ(Finish(), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    EXPECT_TRUE(written_.empty());
+    EXPECT_TRUE(workers_.Abandoned(1));
 }
 
 TEST_F(OrderedRenderTest, CancellingStopsTheWorkersAndWritesNothingMore)
@@ -246,7 +261,7 @@ TEST_F(OrderedRenderTest, CancellingStopsTheWorkersAndWritesNothingMore)
     cancel_.Cancel();
     EXPECT_EQ(Finish(), S_OK);
     EXPECT_TRUE(workers_.Abandoned(0));
-    EXPECT_EQ(Output(), "");
+    EXPECT_EQ(output_->appended, "");
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST_F(ParallelRenderTest, AFliteVoiceIsRenderedInPiecesByTheWorkersToo)
 {
     settings_.voice = "flite/cmu_us_slt";
     std::string text = kClauses.substr(0, kLongestPieceBytes + 500);
-    ASSERT_EQ(CutIntoPieces(text).size(), 2u);
+    ASSERT_GE(CutIntoPieces(text).size(), 2u);
     std::string first, second;
     ASSERT_EQ(RenderFile("a.wav", text, &first), S_OK);
     ASSERT_EQ(RenderFile("b.wav", text, &second), S_OK);
@@ -166,13 +166,20 @@ ssize_t NoSpace(int, const void*, size_t)
     return -1;
 }
 
+ssize_t NoSpaceToCopy(int, off_t*, int, off_t*, size_t, unsigned)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
 TEST_F(ParallelRenderTest, AFullDiskFailsTheVoicesRequest)
 {
     auto voice = NewVoice();
     CComPtr<ISpStream> wav = BoundStream("full.wav");
     ASSERT_EQ(voice->SetOutput(wav, TRUE), S_OK);
     win32::sys::Table table = win32::sys::RealCalls();
-    table.write = NoSpace;
+    table.write = NoSpace;  // the workers' scratch files are theirs: the disk fills as pieces join the file
+    table.copyFileRange = NoSpaceToCopy;
     win32::sys::ScopedOverride full(table);
     std::u16string wide(kClauses.begin(), kClauses.end());
     ASSERT_EQ(voice->Speak(wide.c_str(), SPF_ASYNC | SPF_IS_NOT_XML, nullptr), S_OK);

@@ -6,6 +6,11 @@
 #include <varnel/syscalls.h>
 
 #include <gtest/gtest.h>
+#include <scratch_dir.h>
+
+#include <climits>
+
+#include <sys/inotify.h>
 
 namespace speech {
 namespace {
@@ -19,19 +24,28 @@ RenderJob Job(std::string voice, std::string text)
     return job;
 }
 
+// A file in a folder of its own for a piece's audio.
+struct AudioFile {
+    AudioFile() : fd(win32::sys::Open((dir / "audio").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600)) {}
+    std::string Bytes() const
+    {
+        std::string bytes;
+        EXPECT_TRUE(win32::sys::ReadWholeFile((dir / "audio").c_str(), bytes));
+        return bytes;
+    }
+    testing_support::ScratchDir dir;
+    win32::sys::UniqueFd fd;
+};
+
 // Renders a piece on a worker of the launcher: its audio, and how it finished.
 HRESULT RenderOn(WorkerLauncher& launcher, const RenderJob& job, std::string& audio)
 {
+    AudioFile file;
     std::unique_ptr<PieceWorker> worker;
-    if (HRESULT hr = launcher.Start(job, worker); FAILED(hr)) return hr;
-    char buffer[64 * 1024];
-    for (;;) {
-        ssize_t got = win32::sys::Read(worker->OutputDescriptor(), buffer, sizeof buffer);
-        if (got < 0) return E_FAIL;
-        if (got == 0) break;
-        audio.append(buffer, static_cast<std::size_t>(got));
-    }
-    return worker->Finish();
+    if (HRESULT hr = launcher.Start(job, file.fd.get(), worker); FAILED(hr)) return hr;
+    HRESULT hr = worker->Finish();
+    audio = file.Bytes();
+    return hr;
 }
 
 // Latvian's breath noise comes from the C library's random numbers.
@@ -66,10 +80,13 @@ TEST(ProcessWorkers, AFailedOrAbandonedPieceLeavesTheNextOneWhole)
     EXPECT_EQ(afterFailure, expected);
 
     {
+        AudioFile file;
+        win32::sys::UniqueFd changes(inotify_init1(IN_CLOEXEC));
+        ASSERT_GE(inotify_add_watch(changes.get(), file.dir.path().c_str(), IN_MODIFY), 0);
         std::unique_ptr<PieceWorker> abandoned;
-        ASSERT_EQ(launcher->Start(kFirst, abandoned), S_OK);
-        char byte;
-        ASSERT_EQ(win32::sys::Read(abandoned->OutputDescriptor(), &byte, 1), 1);
+        ASSERT_EQ(launcher->Start(kFirst, file.fd.get(), abandoned), S_OK);
+        char event[sizeof(inotify_event) + NAME_MAX + 1];
+        ASSERT_GT(win32::sys::Read(changes.get(), event, sizeof event), 0);  // its first audio
     }  // given up while it renders
     std::string afterAbandoned;
     EXPECT_EQ(RenderOn(*launcher, kSecond, afterAbandoned), S_OK);

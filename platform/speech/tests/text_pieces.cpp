@@ -51,12 +51,25 @@ TEST(TextPieces, CutsRightAfterClauseEndsAndTheirBlanks)
 
 TEST(TextPieces, ABlankLineBeatsOtherClauseEnds)
 {
-    std::string paragraph = Repeat("Is it so? It is! ", 1900) + "\n\n";
+    // Paragraphs short enough for even the smallest piece at the end to hold one.
+    std::string paragraph = Repeat("Is it so? It is! ", 550) + "\n\n";
     std::string text = Repeat(paragraph, 12000);
     auto spans = CutIntoPieces(text);
     ExpectCover(text, spans, kLongestPieceBytes);
     for (std::size_t i = 0; i + 1 < spans.size(); ++i)
         EXPECT_TRUE(std::string_view(text).substr(spans[i].start, spans[i].length).ends_with("\n\n")) << i;
+}
+
+TEST(TextPieces, TheLastPiecesAreSmallerSoTheWorkersFinishTogether)
+{
+    std::string text = Repeat("lorem ipsum dolor sit amet consectetur ", 30000);
+    auto spans = CutIntoPieces(text);
+    ExpectCover(text, spans, kLongestPieceBytes);
+    ASSERT_GT(spans.size(), 12u);
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_GE(spans[i].length, kPieceBytes / 2) << i;
+    for (std::size_t i = spans.size() - 3; i < spans.size(); ++i) EXPECT_LE(spans[i].length, kLongestPieceBytes / 4) << i;
+    for (std::size_t i = 0; i + 1 < spans.size(); ++i)
+        EXPECT_GE(spans[i].length + 40, spans[i + 1].length) << "pieces only shrink, give or take a word: " << i;
 }
 
 TEST(TextPieces, FullWidthClauseEndsNeedNoBlank)

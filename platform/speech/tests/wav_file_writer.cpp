@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using namespace std::string_literals;
 
@@ -125,6 +126,96 @@ TEST_F(WavFileWriterTest, AFailureWhileMovingTheSamplesFailsTheWritesAndTheFinis
     EXPECT_EQ(WriteFile(writer, Samples(200000), 4096), ioError);
     EXPECT_EQ(writer.Write("ab", 2), ioError);
     EXPECT_EQ(writer.Finish(), ioError);
+}
+
+// Files appended between writes: every byte in its place, the sizes counted, and
+// a file that carries the data past the limit turns it RF64 first.
+TEST_F(WavFileWriterTest, AppendedFilesJoinTheWrittenSamplesInOrder)
+{
+    const std::string samples = Samples(90000);
+    const std::filesystem::path piece = dir_ / "piece";
+    std::ofstream(piece, std::ios::binary) << samples.substr(1000, 60000);
+    win32::sys::UniqueFd source(win32::sys::Open(piece.c_str(), O_RDONLY));
+    ASSERT_TRUE(source);
+
+    WavFileWriter writer(80000);
+    ASSERT_EQ(writer.Create(path_.string(), format_), S_OK);
+    ASSERT_EQ(writer.Write(samples.data(), 1000), S_OK);  // still buffered when the file comes
+    ASSERT_EQ(writer.AppendFile(source.get()), S_OK);
+    ASSERT_EQ(writer.Write(samples.data() + 61000, 9000), S_OK);
+    EXPECT_EQ(writer.DataBytes(), 70000u);
+    ASSERT_EQ(writer.AppendFile(source.get()), S_OK);  // past 80000: RF64
+    ASSERT_EQ(writer.Finish(), S_OK);
+
+    const std::string file = ReadAll(path_);
+    EXPECT_EQ(file.substr(0, 4), "RF64");
+    EXPECT_EQ(Le(file, 28, 8), 130000u);
+    EXPECT_TRUE(file.compare(80, 70000, samples, 0, 70000) == 0);
+    EXPECT_TRUE(file.compare(80 + 70000, std::string::npos, samples.substr(1000, 60000)) == 0);
+}
+
+ssize_t NoSpaceToCopy(int, off_t*, int, off_t*, size_t, unsigned)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+TEST_F(WavFileWriterTest, AFullDiskWhileAppendingFailsTheWriterForGood)
+{
+    const std::filesystem::path piece = dir_ / "piece";
+    std::ofstream(piece, std::ios::binary) << Samples(5000);
+    win32::sys::UniqueFd source(win32::sys::Open(piece.c_str(), O_RDONLY));
+    WavFileWriter writer;
+    ASSERT_EQ(writer.Create(path_.string(), format_), S_OK);
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.copyFileRange = &NoSpaceToCopy;
+    win32::sys::ScopedOverride full(calls);
+    const HRESULT diskFull = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    EXPECT_EQ(writer.AppendFile(source.get()), diskFull);
+    EXPECT_EQ(writer.Write("ab", 2), diskFull);
+    EXPECT_EQ(writer.Finish(), diskFull);
+}
+
+// The disk is asked to start on the samples as they go in, in order and never
+// past what was written, so that the sync at the end finds little left to do; a
+// file system that cannot take the hint changes nothing.
+struct WritebackRange {
+    off_t offset, size;
+};
+std::vector<WritebackRange> writebacks;
+
+int RecordWriteback(int, off_t offset, off_t size, unsigned)
+{
+    writebacks.push_back({offset, size});
+    errno = ENOSYS;  // as where the call does not exist
+    return -1;
+}
+
+TEST_F(WavFileWriterTest, TheDiskStartsOnTheSamplesWhileTheyAreWritten)
+{
+    const std::string samples = Samples(9 * 1024 * 1024 + 5);
+    const std::filesystem::path piece = dir_ / "piece";
+    std::ofstream(piece, std::ios::binary) << samples.substr(6 * 1024 * 1024);
+    win32::sys::UniqueFd source(win32::sys::Open(piece.c_str(), O_RDONLY));
+    writebacks.clear();
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.syncFileRange = &RecordWriteback;
+    win32::sys::ScopedOverride recording(calls);
+
+    WavFileWriter writer;
+    ASSERT_EQ(writer.Create(path_.string(), format_), S_OK);
+    for (std::size_t at = 0; at < 6 * 1024 * 1024; at += 4096) ASSERT_EQ(writer.Write(samples.data() + at, 4096), S_OK);
+    ASSERT_EQ(writer.AppendFile(source.get()), S_OK);
+    ASSERT_EQ(writer.Finish(), S_OK);
+
+    ASSERT_EQ(writebacks.size(), 2u);
+    EXPECT_EQ(writebacks[0].offset, 44);
+    EXPECT_GE(writebacks[0].size, 4 * 1024 * 1024);
+    EXPECT_EQ(writebacks[1].offset, writebacks[0].offset + writebacks[0].size);
+    EXPECT_EQ(writebacks[1].offset + writebacks[1].size, off_t{44} + off_t(samples.size())) << "up to the end";
+    const std::string file = ReadAll(path_);
+    ASSERT_EQ(file.size(), 44 + samples.size() + 1);  // with the pad byte
+    EXPECT_TRUE(file.compare(44, samples.size(), samples) == 0) << "the samples in order";
 }
 
 }  // namespace

@@ -5,9 +5,13 @@
 // a copy costs far less than starting a process. espeak-ng keeps its state in
 // globals, so the engine renders pieces side by side in processes of their own.
 #include "job_channel.h"
+#include "wav_file_writer.h"
+
+#include <sapi.h>
 
 #include <varnel/syscalls.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include <sys/prctl.h>
@@ -20,7 +24,7 @@ namespace {
 constexpr int kChannel = STDIN_FILENO;
 constexpr std::size_t kWriteBytes = 64 * 1024;
 
-// Gathers the audio into large writes.
+// Gathers the audio into large writes and remembers why a write failed.
 class Output {
 public:
     explicit Output(int fd) : fd_(fd) {}
@@ -32,22 +36,32 @@ public:
     bool Flush()
     {
         bool written = pending_.empty() || win32::sys::WriteAll(fd_, pending_.data(), pending_.size()) == 0;
+        if (!written) error_ = errno;
         pending_.clear();
         return written;
     }
+    int error() const { return error_; }
 
 private:
     int fd_;
+    int error_ = 0;
     std::vector<std::uint8_t> pending_;
 };
 
-speech::WorkerExit Render(const speech::RenderJob& job, int audio)
+struct Rendered {
+    speech::WorkerExit exit;
+    HRESULT outcome;
+};
+
+Rendered Render(const speech::RenderJob& job, int audio)
 {
     Output output(audio);
     speech::WorkerExit exit =
         speech::RunJob(job, [&](const std::uint8_t* data, std::size_t count) { return output.Add(data, count); });
     if (exit == speech::kWorkerDone && !output.Flush()) exit = speech::kWorkerOutputFailed;
-    return exit;
+    if (exit == speech::kWorkerDone) return {exit, S_OK};
+    if (exit == speech::kWorkerOutputFailed) return {exit, speech::HresultFromErrno(output.error())};
+    return {exit, SPERR_ENGINE_FAILED};
 }
 
 }  // namespace
@@ -63,9 +77,10 @@ int main()
         if (receipt == speech::JobReceipt::End) return speech::kWorkerDone;
         std::optional<speech::RenderJob> job;
         if (receipt == speech::JobReceipt::Job) job = speech::DecodeJob(bytes);
-        speech::WorkerExit exit = job ? Render(*job, audio.get()) : speech::kWorkerBadJob;
-        audio.Reset();  // the engine sees the end of the audio before the outcome
+        Rendered rendered = job ? Render(*job, audio.get()) : Rendered{speech::kWorkerBadJob, SPERR_ENGINE_FAILED};
+        audio.Reset();  // all of the audio is in the file before the outcome goes out
         // A worker that failed once is not trusted with another piece.
-        if (!speech::SendOutcome(kChannel, exit) || exit != speech::kWorkerDone) return exit;
+        if (!speech::SendOutcome(kChannel, rendered.outcome) || rendered.exit != speech::kWorkerDone)
+            return rendered.exit;
     }
 }

@@ -96,4 +96,121 @@ TEST(Syscalls, ReadFailuresKeepTheirErrno)
     EXPECT_EQ(errno, EIO);
 }
 
+// CopyAll: a source file with a header to skip, appended after what the target holds.
+class CopyAllTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (std::size_t i = 0; i < 300000; ++i) body_ += static_cast<char>('a' + i % 23);
+        Prepare();
+    }
+    // A fresh source and a target that already holds a few bytes.
+    void Prepare()
+    {
+        win32_test::WriteBytes(dir_ / "from", "HEADER" + body_ + "TRAILER");
+        from_ = win32::sys::UniqueFd(win32::sys::Open((dir_ / "from").c_str(), O_RDONLY));
+        to_ = win32::sys::UniqueFd(OpenForWriting(dir_ / "to"));
+        ASSERT_TRUE(from_ && to_);
+        ASSERT_EQ(win32::sys::WriteAll(to_.get(), "kept", 4), 0);
+    }
+    int Copy() { return win32::sys::CopyAll(from_.get(), 6, to_.get(), body_.size()); }
+    std::string Target()
+    {
+        to_.Reset();
+        return win32_test::ReadBytes(dir_ / "to");
+    }
+
+    testing_support::ScratchDir dir_;
+    std::string body_;
+    win32::sys::UniqueFd from_, to_;
+};
+
+TEST_F(CopyAllTest, CopiesTheRangeInsideTheKernelAndRetriesInterruptions)
+{
+    static int calls, interrupts;
+    calls = 0;
+    interrupts = 2;
+    win32::sys::Table table = win32::sys::RealCalls();
+    table.copyFileRange = [](int from, off_t* fromAt, int to, off_t* toAt, size_t size, unsigned flags) -> ssize_t {
+        ++calls;
+        if (interrupts-- > 0) {
+            errno = EINTR;
+            return -1;
+        }
+        // Short copies, as the kernel may make them.
+        return win32::sys::RealCalls().copyFileRange(from, fromAt, to, toAt, std::min<size_t>(size, 100000), flags);
+    };
+    table.pread = [](int, void*, size_t, off_t) -> ssize_t {
+        ADD_FAILURE() << "no copy through memory when the kernel copies";
+        errno = EIO;
+        return -1;
+    };
+    win32::sys::ScopedOverride override(table);
+    EXPECT_EQ(Copy(), 0);
+    EXPECT_EQ(calls, 2 + 3);
+    EXPECT_EQ(Target(), "kept" + body_);
+}
+
+TEST_F(CopyAllTest, FileSystemsThatCannotCopyInTheKernelCopyThroughMemory)
+{
+    for (int error : {EXDEV, ENOSYS, EOPNOTSUPP, EINVAL}) {
+        static int refusal;
+        refusal = error;
+        Prepare();
+        win32::sys::Table table = win32::sys::RealCalls();
+        table.copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
+            errno = refusal;
+            return -1;
+        };
+        win32::sys::ScopedOverride override(table);
+        EXPECT_EQ(Copy(), 0) << error;
+        EXPECT_EQ(Target(), "kept" + body_) << error;
+    }
+}
+
+TEST_F(CopyAllTest, AFullDiskAndAShortSourceAreErrors)
+{
+    {
+        win32::sys::Table table = win32::sys::RealCalls();
+        table.copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        win32::sys::ScopedOverride full(table);
+        errno = 0;
+        EXPECT_EQ(Copy(), -1);
+        EXPECT_EQ(errno, ENOSPC);
+    }
+    errno = 0;
+    EXPECT_EQ(win32::sys::CopyAll(from_.get(), 6, to_.get(), body_.size() + 100), -1);
+    EXPECT_EQ(errno, ENODATA);
+
+    FaultInjector faults;  // through memory, a failing write keeps its errno
+    faults.FailWrites(ENOSPC, 0);
+    win32::sys::Table table = win32::sys::Calls();
+    table.copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
+        errno = EXDEV;
+        return -1;
+    };
+    win32::sys::ScopedOverride crossDevice(table);
+    errno = 0;
+    EXPECT_EQ(Copy(), -1);
+    EXPECT_EQ(errno, ENOSPC);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Syscalls, StartWritebackAsksForTheRangeAndKeepsItsErrno)
+{
+    testing_support::ScratchDir dir;
+    win32::sys::UniqueFd fd(OpenForWriting(dir / "out"));
+    ASSERT_EQ(win32::sys::WriteAll(fd.get(), std::string(8192, 'w').data(), 8192), 0);
+    EXPECT_EQ(win32::sys::StartWriteback(fd.get(), 0, 8192), 0);
+    errno = 0;
+    EXPECT_EQ(win32::sys::StartWriteback(-1, 0, 8192), -1);
+    EXPECT_EQ(errno, EBADF);
+}
+
 }  // namespace

@@ -36,6 +36,9 @@ struct Table {
     int (*fchmod)(int fd, mode_t mode);
     int (*mkdir)(const char* path, mode_t mode);
     int (*rmdir)(const char* path);
+    ssize_t (*pread)(int fd, void* buffer, size_t size, off_t offset);
+    ssize_t (*copyFileRange)(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size, unsigned flags);
+    int (*syncFileRange)(int fd, off_t offset, off_t size, unsigned flags);
 };
 
 CallSlot<Table>& Slot();
@@ -64,6 +67,13 @@ off_t Lseek(int fd, off_t offset, int whence);
 int Fchmod(int fd, mode_t mode);
 int Mkdir(const char* path, mode_t mode);
 int Rmdir(const char* path);
+// Appends `size` bytes of `from`, read from `fromOffset` on, at `to`'s file
+// position, inside the kernel where the file systems allow it. 0, or -1 with
+// errno (ENODATA when `from` ends early).
+int CopyAll(int from, off_t fromOffset, int to, size_t size);
+// Starts writing a range of the file to its disk without waiting for it, so that
+// a later fsync has less left to wait for. A hint: 0, or -1 with errno.
+int StartWriteback(int fd, off_t offset, off_t size);
 
 // A whole file's bytes. False with errno set when it cannot be read.
 bool ReadWholeFile(const char* path, std::string& contents);
