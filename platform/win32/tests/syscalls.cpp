@@ -168,14 +168,19 @@ TEST_F(CopyAllTest, FileSystemsThatCannotCopyInTheKernelCopyThroughMemory)
     }
 }
 
+// A kernel copy that always fails with `Error`.
+template <int Error>
+ssize_t CopyFails(int, off_t*, int, off_t*, size_t, unsigned)
+{
+    errno = Error;
+    return -1;
+}
+
 TEST_F(CopyAllTest, AFullDiskAndAShortSourceAreErrors)
 {
     {
         win32::sys::Table table = win32::sys::RealCalls();
-        table.copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
-            errno = ENOSPC;
-            return -1;
-        };
+        table.copyFileRange = CopyFails<ENOSPC>;
         win32::sys::ScopedOverride full(table);
         errno = 0;
         EXPECT_EQ(Copy(), -1);
@@ -188,10 +193,7 @@ TEST_F(CopyAllTest, AFullDiskAndAShortSourceAreErrors)
     FaultInjector faults;  // through memory, a failing write keeps its errno
     faults.FailWrites(ENOSPC, 0);
     win32::sys::Table table = win32::sys::Calls();
-    table.copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
-        errno = EXDEV;
-        return -1;
-    };
+    table.copyFileRange = CopyFails<EXDEV>;
     win32::sys::ScopedOverride crossDevice(table);
     errno = 0;
     EXPECT_EQ(Copy(), -1);
