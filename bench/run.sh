@@ -56,18 +56,50 @@ peak_total_rss() {
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 echo "== narrate vs espeak-ng -w: 20 KB text, voice $voice, 175 words a minute, full volume"
-hyperfine --style basic --warmup 1 --runs 5 --export-csv "$work/times.csv" \
-  -n narrate "'$narrate' '$work/20k.txt' '$work/n.wav' 1 0 100" \
-  -n espeak-ng "espeak-ng -v '$voice' -s 175 -a 100 -w '$work/e.wav' -f '$work/20k.txt'" \
-  -n one-piece "'$one_piece' '$work/20k.txt' '$work/o.wav' 1 0 100" >/dev/null
-# CSV columns: command, mean, stddev, median, user, system, min, max.
-awk -F, 'NR > 1 { mean[$1] = $2; user[$1] = $5; sys[$1] = $6; min[$1] = $7 } END {
-  for (name in mean)
-    printf "%-10s wall %.3f s mean, %.3f s min; CPU user %.3f s, system %.3f s\n", name, mean[name], min[name], user[name], sys[name]
-  printf "narrate / espeak-ng wall time: %.3f mean, %.3f min (goal: at most 0.6 on two cores)\n", \
-    mean["narrate"] / mean["espeak-ng"], min["narrate"] / min["espeak-ng"]
-  printf "one-piece narrate / espeak-ng wall time: %.3f mean\n", mean["one-piece"] / mean["espeak-ng"]
-}' "$work/times.csv"
+# The three take turns, round after round, in an order that flips each round, so that
+# a machine whose speed drifts (a shared host) weighs on all three alike; a ratio is
+# taken within each round, and the median of the rounds is reported.
+espeak_cmd=(espeak-ng -v "$voice" -s 175 -a 100 -w "$work/e.wav" -f "$work/20k.txt")
+narrate_cmd=("$narrate" "$work/20k.txt" "$work/n.wav" 1 0 100)
+one_piece_cmd=("$one_piece" "$work/20k.txt" "$work/o.wav" 1 0 100)
+# One run: "name wall user system", in seconds.
+timed() {
+  local name=$1 start end
+  shift
+  start=$(date +%s%N)
+  /usr/bin/time -f "%U %S" -o "$work/cpu" "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo "$name $(((end - start) / 1000)) $(cat "$work/cpu")"
+}
+"${espeak_cmd[@]}" >/dev/null 2>&1 && "${narrate_cmd[@]}" >/dev/null 2>&1  # warm the caches
+: >"$work/times"
+for round in 1 2 3 4 5 6 7 8; do
+  if ((round % 2)); then order=(espeak-ng narrate one-piece); else order=(one-piece narrate espeak-ng); fi
+  for name in "${order[@]}"; do
+    case $name in
+      espeak-ng) timed "$round:$name" "${espeak_cmd[@]}" ;;
+      narrate) timed "$round:$name" "${narrate_cmd[@]}" ;;
+      one-piece) timed "$round:$name" "${one_piece_cmd[@]}" ;;
+    esac
+  done >>"$work/times"
+done
+awk -f - "$work/times" <<'AWK'
+function median(list, n,   i, j, t) {
+  for (i = 2; i <= n; i++) for (j = i; j > 1 && list[j - 1] > list[j]; j--) { t = list[j]; list[j] = list[j - 1]; list[j - 1] = t }
+  return n % 2 ? list[(n + 1) / 2] : (list[n / 2] + list[n / 2 + 1]) / 2
+}
+{ split($1, key, ":"); wall[key[2], key[1]] = $2 / 1e6; user[key[2]] += $3; sys[key[2]] += $4; runs[key[2]]++; rounds[key[1]] = 1 }
+END {
+  for (name in runs) {
+    n = 0; for (r in rounds) w[++n] = wall[name, r]
+    printf "%-10s wall %.3f s median of %d; CPU user %.3f s, system %.3f s (mean)\n", name, median(w, n), n, user[name] / runs[name], sys[name] / runs[name]
+  }
+  n = 0; for (r in rounds) q[++n] = wall["narrate", r] / wall["espeak-ng", r]
+  printf "narrate / espeak-ng wall time: %.3f median of the rounds (goal: at most 0.6 on two cores)\n", median(q, n)
+  n = 0; for (r in rounds) q[++n] = wall["one-piece", r] / wall["espeak-ng", r]
+  printf "one-piece narrate / espeak-ng wall time: %.3f median of the rounds\n", median(q, n)
+}
+AWK
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf 'audio: narrate %s, one-piece %s, espeak-ng %s\n' "$(soxi -d "$work/n.wav")" "$(soxi -d "$work/o.wav")" "$(soxi -d "$work/e.wav")"
 awk -v p="$(samples "$work/n.wav")" -v o="$(samples "$work/o.wav")" \
