@@ -9,7 +9,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data espeak-ng libsonic-dev flite1-dev libsamplerate0-dev
   libpulse-dev pulseaudio pulseaudio-utils
   qt6-base-dev fonts-wqy-microhei
-  sox time hyperfine xdg-utils dbus xvfb libx11-dev libxtst-dev
+  sox time xdg-utils dbus xvfb libx11-dev libxtst-dev
   zlib1g-dev clang libclang-rt-14-dev desktop-file-utils appstream man-db lintian
 )
 
