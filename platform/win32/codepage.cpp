@@ -146,21 +146,31 @@ std::size_t CharacterBoundary(UINT codePage, std::string_view text, std::size_t 
     return pos;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8)
+std::u16string ToWide(UINT codePage, std::string_view text)
 {
-    if (utf8.empty() || utf8.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf8.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    if (units <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), units);
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(bytes), '\0');
-    const int written = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi.data(), bytes, nullptr, nullptr);
-    ansi.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-    return ansi;
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::u16string wide(static_cast<std::size_t>(needed), u'\0');
+    const int written = MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), needed);
+    wide.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return wide;
 }
+
+std::string FromWide(UINT codePage, std::u16string_view text)
+{
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    const int written = WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+    bytes.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return bytes;
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) { return FromWide(CP_ACP, ToWide(CP_UTF8, utf8)); }
 
 }  // namespace win32::nls
 

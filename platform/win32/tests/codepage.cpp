@@ -91,4 +91,17 @@ TEST(CodePage, CharacterBoundaryOfTheAnsiCodePage)
     EXPECT_EQ(CharacterBoundary(CP_ACP, "\xD6\xD0\xCE\xC4", 3), 2u);
 }
 
+TEST(CodePage, WholeStringsGoToUtf16AndBackThroughOneCodec)
+{
+    EXPECT_EQ(win32::nls::ToWide(CP_UTF8, "a\xC3\xA4\xF0\x9D\x84\x9E"), u"a\u00E4\U0001D11E");
+    EXPECT_EQ(win32::nls::FromWide(CP_UTF8, u"a\u00E4\U0001D11E"), "a\xC3\xA4\xF0\x9D\x84\x9E");
+    EXPECT_EQ(win32::nls::ToWide(CP_UTF8, "x\xE2\x82"), u"x\uFFFD") << "a cut-off sequence";
+    EXPECT_EQ(win32::nls::ToWide(CP_UTF8, ""), u"");
+    EXPECT_EQ(win32::nls::FromWide(CP_UTF8, u""), "");
+    testing_support::LocaleGuard guard("zh_CN.GBK");
+    EXPECT_EQ(win32::nls::FromWide(CP_ACP, u"\u4E2D\u6587"), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(win32::nls::ToWide(CP_ACP, "\xD6\xD0\xCE\xC4"), u"\u4E2D\u6587");
+    EXPECT_EQ(win32::nls::Utf8ToAnsi("\xE4\xB8\xAD\xE6\x96\x87"), "\xD6\xD0\xCE\xC4");
+}
+
 }  // namespace

@@ -26,6 +26,12 @@ const char* IconvName(UINT codePage);
 // `text` in the code page.
 std::size_t CharacterBoundary(UINT codePage, std::string_view text, std::size_t limit);
 
+// Text of `codePage` in UTF-16, and back, through MultiByteToWideChar and
+// WideCharToMultiByte: the one way the stand-ins convert whole strings. "" when
+// the text cannot be converted or is longer than an int counts.
+std::u16string ToWide(UINT codePage, std::string_view text);
+std::string FromWide(UINT codePage, std::u16string_view text);
+
 // UTF-8 text in the ANSI code page, through MultiByteToWideChar and
 // WideCharToMultiByte; invalid bytes become U+FFFD first, characters the code
 // page lacks "?"; "" when the text cannot be converted.
