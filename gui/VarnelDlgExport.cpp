@@ -47,8 +47,8 @@ bool Start(const CString& commandLine, WORD showWindow, PROCESS_INFORMATION& pro
     STARTUPINFOA startup = StartupBlock(showWindow);
     std::vector<char> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
     process = PROCESS_INFORMATION{};
-    return ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                        &startup, &process) != FALSE;
+    return ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process) != FALSE;
 }
 
 void Close(PROCESS_INFORMATION& process)
