@@ -15,6 +15,7 @@ constexpr std::size_t kRf64HeaderBytes = kRiffHeaderBytes + kDs64ChunkBytes;
 constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr std::size_t kMoveBytes = 1024 * 1024;
 constexpr std::uint64_t kWritebackBytes = 4 * 1024 * 1024;
+constexpr std::uint64_t kSyncBytes = 8 * 1024 * 1024;
 constexpr std::uint32_t kSizeInDs64 = 0xFFFFFFFF;
 
 void PutU16(std::uint8_t* at, std::uint32_t value)
@@ -69,7 +70,7 @@ HRESULT WavFileWriter::Create(const std::string& path, const WAVEFORMATEX& forma
     Finish();
     error_ = S_OK;
     dataBytes_ = 0;
-    writebackStarted_ = 0;
+    writebackStarted_ = syncStarted_ = 0;
     rf64_ = false;
     buffer_.clear();
     format_ = format;
@@ -156,6 +157,7 @@ void WavFileWriter::StartWriteback()
     const auto from = static_cast<off_t>(HeaderBytes() + writebackStarted_);
     win32::sys::StartWriteback(fd_.get(), from, static_cast<off_t>(written - writebackStarted_));
     writebackStarted_ = written;  // a hint: its failure changes nothing
+    if (written - syncStarted_ >= kSyncBytes && sync_.Start(fd_.get())) syncStarted_ = written;
 }
 
 HRESULT WavFileWriter::Write(const void* data, std::size_t bytes)
@@ -196,6 +198,7 @@ HRESULT WavFileWriter::Finish()
         std::uint8_t pad = 0;  // chunks are padded to an even size
         if (win32::sys::WriteAll(fd_.get(), &pad, 1) != 0) Fail(HresultFromErrno(errno));
     }
+    if (int error = sync_.Wait(); error != 0) Fail(HresultFromErrno(error));
     if (SUCCEEDED(error_)) WriteHeader();
     if (SUCCEEDED(error_) && win32::sys::Fsync(fd_.get()) != 0) Fail(HresultFromErrno(errno));
     if (fd_.Reset() != 0) Fail(HresultFromErrno(errno));

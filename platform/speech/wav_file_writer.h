@@ -6,6 +6,8 @@
 // read 0xFFFFFFFF. A file that never passes the limit is the plain RIFF file.
 #pragma once
 
+#include "background_sync.h"
+
 #include <mmreg.h>
 #include <varnel/syscalls.h>
 #include <winerror.h>
@@ -44,7 +46,8 @@ public:
 private:
     HRESULT Flush();
     // Has the disk start on what was written since the last start, once that is
-    // enough to be worth it: the fsync at the end then has little left to wait for.
+    // enough to be worth it, and syncs a long file in the background as it grows:
+    // the fsync at the end then has little left to wait for.
     void StartWriteback();
     HRESULT WriteHeader();
     HRESULT BecomeRf64();
@@ -57,6 +60,8 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::uint64_t dataBytes_ = 0;
     std::uint64_t writebackStarted_ = 0;  // sample bytes the disk was asked to take
+    std::uint64_t syncStarted_ = 0;       // sample bytes a background sync was started for
+    BackgroundSync sync_;
     HRESULT error_ = S_OK;
     bool finished_ = true;
     bool rf64_ = false;

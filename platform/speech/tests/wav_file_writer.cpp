@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -216,6 +217,41 @@ TEST_F(WavFileWriterTest, TheDiskStartsOnTheSamplesWhileTheyAreWritten)
     const std::string file = ReadAll(path_);
     ASSERT_EQ(file.size(), 44 + samples.size() + 1);  // with the pad byte
     EXPECT_TRUE(file.compare(44, samples.size(), samples) == 0) << "the samples in order";
+}
+
+// A long file is synced while it grows, so the sync at the end has little left;
+// a sync that failed on the way fails the file, though a later sync would succeed
+// (the kernel reports a write-back error to one sync only).
+std::atomic<int> fsyncs;
+
+int FailFirstSync(int fd)
+{
+    if (fsyncs++ > 0) return win32::sys::RealCalls().fsync(fd);
+    errno = EIO;
+    return -1;
+}
+
+TEST_F(WavFileWriterTest, ALongFileIsSyncedWhileItGrowsAndASyncThatFailedFailsIt)
+{
+    const std::string samples = Samples(9 * 1024 * 1024);
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.fsync = [](int fd) {
+        ++fsyncs;
+        return win32::sys::RealCalls().fsync(fd);
+    };
+    {
+        fsyncs = 0;
+        win32::sys::ScopedOverride counting(calls);
+        WavFileWriter writer;
+        ASSERT_EQ(WriteFile(writer, samples, 64 * 1024), S_OK);
+        EXPECT_GE(fsyncs, 2) << "one while the file grew, one at the end";
+        EXPECT_TRUE(ReadAll(path_).compare(44, samples.size(), samples) == 0);
+    }
+    calls.fsync = &FailFirstSync;
+    fsyncs = 0;
+    win32::sys::ScopedOverride failing(calls);
+    WavFileWriter writer;
+    EXPECT_EQ(WriteFile(writer, samples, 64 * 1024), HresultFromErrno(EIO));
 }
 
 }  // namespace
