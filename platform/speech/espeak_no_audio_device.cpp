@@ -8,6 +8,8 @@
 // The programs define the function themselves. Exported from the executable
 // (see CMakeLists.txt), it comes before pcaudiolib's in the dynamic linker's
 // lookup, so espeak-ng gets no device; every pcaudiolib call accepts that.
+// Normally pcaudiolib is not even loaded (its stand-in takes its place, see
+// espeak_library.cpp); this covers a process where the stand-in could not be.
 struct audio_object;
 
 extern "C" [[gnu::visibility("default")]] audio_object* create_audio_device_object(const char*, const char*,

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <sys/mman.h>
+
 namespace win32::sys {
 namespace {
 
@@ -18,9 +20,12 @@ int RealSyncFileRange(int fd, off_t offset, off_t size, unsigned flags)
     return ::sync_file_range(fd, offset, size, flags);
 }
 
+int RealMemfdCreate(const char* name, unsigned flags) { return ::memfd_create(name, flags); }
+
 const Table kReal = {
     RealOpen, ::read, ::write, ::close, ::fsync, ::rename, ::unlink,
     ::stat, ::fstat, ::lseek, ::fchmod, RealMkdir, ::rmdir, ::pread, RealCopyFileRange, RealSyncFileRange,
+    RealMemfdCreate,
 };
 
 template <typename Call>
@@ -144,6 +149,8 @@ int StartWriteback(int fd, off_t offset, off_t size)
 {
     return RetryOnEintr([&] { return Calls().syncFileRange(fd, offset, size, SYNC_FILE_RANGE_WRITE); });
 }
+
+int MemoryFile(const char* name) { return Calls().memfdCreate(name, MFD_CLOEXEC); }
 
 bool ReadWholeFile(const char* path, std::string& contents)
 {

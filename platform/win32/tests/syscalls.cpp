@@ -1,6 +1,7 @@
 #include <varnel/syscalls.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -213,6 +214,21 @@ TEST(Syscalls, StartWritebackAsksForTheRangeAndKeepsItsErrno)
     errno = 0;
     EXPECT_EQ(win32::sys::StartWriteback(-1, 0, 8192), -1);
     EXPECT_EQ(errno, EBADF);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Syscalls, AMemoryFileTakesBytesAndIsClosedOnExec)
+{
+    win32::sys::UniqueFd fd(win32::sys::MemoryFile("varnel-test"));
+    ASSERT_TRUE(fd) << std::strerror(errno);
+    ASSERT_EQ(win32::sys::WriteAll(fd.get(), "bytes", 5), 0);
+    struct stat info;
+    ASSERT_EQ(win32::sys::Fstat(fd.get(), &info), 0);
+    EXPECT_EQ(info.st_size, 5);
+    EXPECT_TRUE(fcntl(fd.get(), F_GETFD) & FD_CLOEXEC);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ struct Table {
     ssize_t (*pread)(int fd, void* buffer, size_t size, off_t offset);
     ssize_t (*copyFileRange)(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size, unsigned flags);
     int (*syncFileRange)(int fd, off_t offset, off_t size, unsigned flags);
+    int (*memfdCreate)(const char* name, unsigned flags);
 };
 
 CallSlot<Table>& Slot();
@@ -74,6 +75,9 @@ int CopyAll(int from, off_t fromOffset, int to, size_t size);
 // Starts writing a range of the file to its disk without waiting for it, so that
 // a later fsync has less left to wait for. A hint: 0, or -1 with errno.
 int StartWriteback(int fd, off_t offset, off_t size);
+// A new file that lives in memory only, for as long as a descriptor or a mapping
+// of it remains; close-on-exec. The descriptor, or -1 with errno.
+int MemoryFile(const char* name);
 
 // A whole file's bytes. False with errno set when it cannot be read.
 bool ReadWholeFile(const char* path, std::string& contents);
