@@ -3,6 +3,7 @@
 #include "synthesizer.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace speech {
 
@@ -65,8 +66,19 @@ void PcmConverter::EmitReady(std::vector<std::uint8_t>& out)
     }
 }
 
+bool PcmConverter::PassesThrough(int gain) const
+{
+    return sameRate_ && target_.nChannels == 1 && target_.wBitsPerSample == 16 && gain >= 10000
+        && std::endian::native == std::endian::little;
+}
+
 void PcmConverter::Push(const std::int16_t* samples, std::size_t count, int gain, std::vector<std::uint8_t>& out)
 {
+    if (PassesThrough(gain)) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(samples);
+        out.insert(out.end(), bytes, bytes + count * sizeof *samples);
+        return;
+    }
     gain = std::clamp(gain, 0, 10000);
     if (sameRate_ && target_.nChannels == 1 && target_.wBitsPerSample == 16) {
         // The engine's own format, the common case: one pass, no per-byte appends.
@@ -74,7 +86,7 @@ void PcmConverter::Push(const std::int16_t* samples, std::size_t count, int gain
         out.resize(start + count * 2);
         std::uint8_t* bytes = out.data() + start;
         for (std::size_t i = 0; i < count; ++i) {
-            std::int32_t sample = gain == 10000 ? samples[i] : samples[i] * gain / 10000;
+            std::int32_t sample = samples[i] * gain / 10000;
             bytes[2 * i] = static_cast<std::uint8_t>(sample);
             bytes[2 * i + 1] = static_cast<std::uint8_t>(sample >> 8);
         }

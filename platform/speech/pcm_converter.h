@@ -15,6 +15,8 @@ public:
     // `target` must satisfy IsSupportedPcm.
     explicit PcmConverter(const WAVEFORMATEX& target);
 
+    // Whether the output's bytes at this gain are the native samples' own bytes.
+    bool PassesThrough(int gainPerTenThousand) const;
     // Converts native samples scaled by gain/10000, appending the output's bytes.
     void Push(const std::int16_t* samples, std::size_t count, int gainPerTenThousand, std::vector<std::uint8_t>& out);
     // Emits what the interpolation still holds back; the converter starts over after.

@@ -72,10 +72,16 @@ std::optional<RenderJob> DecodeJob(std::string_view bytes)
 WorkerExit RunJob(const RenderJob& job, const ByteSink& sink)
 {
     PcmConverter converter(job.format);
+    const bool passThrough = converter.PassesThrough(job.gain);
     std::vector<std::uint8_t> bytes;
     bool sinkFailed = false;
     HRESULT hr = SynthesizeOnFreshCopy(job.voice, job.style, job.text,
                                        [&](const std::int16_t* samples, std::size_t count) {
+                                           if (passThrough) {
+                                               sinkFailed = !sink(reinterpret_cast<const std::uint8_t*>(samples),
+                                                                  count * sizeof *samples);
+                                               return !sinkFailed;
+                                           }
                                            bytes.clear();
                                            converter.Push(samples, count, job.gain, bytes);
                                            sinkFailed = !sink(bytes.data(), bytes.size());

@@ -42,6 +42,12 @@ TEST(PcmConverter, NativeFormatPassesSamplesThroughAndScalesThemLinearly)
     out.clear();
     converter.Push(in.data(), in.size(), 0, out);
     EXPECT_EQ(AsSamples(out), std::vector<std::int16_t>(5, 0));
+    // Only then may a caller take the samples' own bytes.
+    EXPECT_TRUE(converter.PassesThrough(10000));
+    EXPECT_FALSE(converter.PassesThrough(9999));
+    EXPECT_FALSE(PcmConverter(Pcm(22050, 16, 2)).PassesThrough(10000));
+    EXPECT_FALSE(PcmConverter(Pcm(11025, 16, 1)).PassesThrough(10000));
+    EXPECT_FALSE(PcmConverter(Pcm(22050, 8, 1)).PassesThrough(10000));
 }
 
 TEST(PcmConverter, SampleSizesAndChannels)
