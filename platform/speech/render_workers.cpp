@@ -37,6 +37,8 @@ public:
     int channel() const { return channel_.get(); }
     // Whether it waits for a job (and ends by itself once its channel closes).
     void SetIdle(bool idle) { idle_ = idle; }
+    // Lets an idle worker start ending before it is waited for.
+    void CloseChannel() { channel_.Reset(); }
 
 private:
     win32::sys::UniqueFd channel_;
@@ -75,6 +77,11 @@ private:
 class ProcessLauncher final : public WorkerLauncher {
 public:
     explicit ProcessLauncher(std::string program) : program_(std::move(program)) {}
+    ~ProcessLauncher() override
+    {
+        // All of them end side by side, not one after the other.
+        for (auto& worker : idle_) worker->CloseChannel();
+    }
 
     HRESULT Start(const RenderJob& job, int audio, std::unique_ptr<PieceWorker>& worker) override
     {
