@@ -62,10 +62,12 @@ echo "== narrate vs espeak-ng -w: 20 KB text, voice $voice, 175 words a minute, 
 espeak_cmd=(espeak-ng -v "$voice" -s 175 -a 100 -w "$work/e.wav" -f "$work/20k.txt")
 narrate_cmd=("$narrate" "$work/20k.txt" "$work/n.wav" 1 0 100)
 one_piece_cmd=("$one_piece" "$work/20k.txt" "$work/o.wav" 1 0 100)
-# One run: "name wall user system", in seconds.
+# One run: "name wall user system", in seconds. Each starts on a quiet disk: what the
+# run before left for the disk to write would otherwise slow the next one down.
 timed() {
   local name=$1 start end
   shift
+  sync
   start=$(date +%s%N)
   /usr/bin/time -f "%U %S" -o "$work/cpu" "$@" >/dev/null 2>&1
   end=$(date +%s%N)
