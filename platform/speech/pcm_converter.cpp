@@ -66,10 +66,14 @@ void PcmConverter::EmitReady(std::vector<std::uint8_t>& out)
     }
 }
 
+bool PcmConverter::NativeLayout() const
+{
+    return sameRate_ && target_.nChannels == 1 && target_.wBitsPerSample == 16;
+}
+
 bool PcmConverter::PassesThrough(int gain) const
 {
-    return sameRate_ && target_.nChannels == 1 && target_.wBitsPerSample == 16 && gain >= 10000
-        && std::endian::native == std::endian::little;
+    return NativeLayout() && gain >= 10000 && std::endian::native == std::endian::little;
 }
 
 void PcmConverter::Push(const std::int16_t* samples, std::size_t count, int gain, std::vector<std::uint8_t>& out)
@@ -80,7 +84,7 @@ void PcmConverter::Push(const std::int16_t* samples, std::size_t count, int gain
         return;
     }
     gain = std::clamp(gain, 0, 10000);
-    if (sameRate_ && target_.nChannels == 1 && target_.wBitsPerSample == 16) {
+    if (NativeLayout()) {
         // The engine's own format, the common case: one pass, no per-byte appends.
         std::size_t start = out.size();
         out.resize(start + count * 2);

@@ -23,6 +23,8 @@ public:
     void Finish(std::vector<std::uint8_t>& out);
 
 private:
+    // Mono 16-bit samples at the native rate: the engine's own layout.
+    bool NativeLayout() const;
     void Emit(std::int32_t sample, std::vector<std::uint8_t>& out) const;
     std::int32_t Interpolate(std::uint64_t frame) const;
     bool Ready(std::uint64_t frame) const;

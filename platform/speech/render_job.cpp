@@ -77,14 +77,14 @@ WorkerExit RunJob(const RenderJob& job, const ByteSink& sink)
     bool sinkFailed = false;
     HRESULT hr = SynthesizeOnFreshCopy(job.voice, job.style, job.text,
                                        [&](const std::int16_t* samples, std::size_t count) {
-                                           if (passThrough) {
-                                               sinkFailed = !sink(reinterpret_cast<const std::uint8_t*>(samples),
-                                                                  count * sizeof *samples);
-                                               return !sinkFailed;
+                                           auto* data = reinterpret_cast<const std::uint8_t*>(samples);
+                                           std::size_t size = count * sizeof *samples;
+                                           if (!passThrough) {
+                                               bytes.clear();
+                                               converter.Push(samples, count, job.gain, bytes);
+                                               data = bytes.data(), size = bytes.size();
                                            }
-                                           bytes.clear();
-                                           converter.Push(samples, count, job.gain, bytes);
-                                           sinkFailed = !sink(bytes.data(), bytes.size());
+                                           sinkFailed = !sink(data, size);
                                            return !sinkFailed;
                                        });
     if (sinkFailed) return kWorkerOutputFailed;
