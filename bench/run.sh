@@ -97,9 +97,11 @@ END {
     printf "%-10s wall %.3f s median of %d; CPU user %.3f s, system %.3f s (mean)\n", name, median(w, n), n, user[name] / runs[name], sys[name] / runs[name]
   }
   n = 0; for (r in rounds) q[++n] = wall["narrate", r] / wall["espeak-ng", r]
-  printf "narrate / espeak-ng wall time: %.3f median of the rounds (goal: at most 0.6 on two cores)\n", median(q, n)
+  m = median(q, n)  # sorts q
+  printf "narrate / espeak-ng wall time: %.3f median of the rounds, %.3f to %.3f (goal: at most 0.6 on two cores)\n", m, q[1], q[n]
   n = 0; for (r in rounds) q[++n] = wall["one-piece", r] / wall["espeak-ng", r]
-  printf "one-piece narrate / espeak-ng wall time: %.3f median of the rounds\n", median(q, n)
+  m = median(q, n)
+  printf "one-piece narrate / espeak-ng wall time: %.3f median of the rounds, %.3f to %.3f\n", m, q[1], q[n]
 }
 AWK
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
