@@ -12,6 +12,10 @@ struct IEngineFileOutput : IUnknown {
     STDMETHOD(CreateScratchFile)(int* fd) = 0;
     // Appends the whole of a scratch file to the output's audio, as Write would.
     STDMETHOD(AppendScratchFile)(int fd) = 0;
+    // Starts syncing the audio appended so far, without waiting: asked while the
+    // last piece renders and the other cores are idle, so that the sync that ends
+    // the file has little left to do.
+    STDMETHOD(StartSync)() = 0;
 
 protected:
     ~IEngineFileOutput() = default;

@@ -83,6 +83,10 @@ private:
             if (written_) written_(due_);
             ++due_;
         }
+        if (due_ > 0 && due_ + 1 == layout_.spans.size() && !syncAsked_) {
+            output_->StartSync();  // a hint: a failed sync fails the file at its end
+            syncAsked_ = true;
+        }
         return S_OK;
     }
 
@@ -95,6 +99,7 @@ private:
     std::map<std::size_t, win32::sys::UniqueFd> finished_;
     std::size_t next_ = 0;  // the next piece to start
     std::size_t due_ = 0;   // the piece to append next
+    bool syncAsked_ = false;
 };
 
 }  // namespace

@@ -50,6 +50,15 @@ HRESULT SpStream::AppendScratchFile(int fd)
     return file_.AppendFile(fd);
 }
 
+HRESULT SpStream::StartSync()
+{
+    std::lock_guard lock(mutex_);
+    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
+    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
+    file_.StartSync();
+    return S_OK;
+}
+
 HRESULT SpStream::GetFormat(GUID* formatId, WAVEFORMATEX** format)
 {
     if (!formatId || !format) return E_POINTER;

@@ -24,6 +24,7 @@ public:
     STDMETHOD(Seek)(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override;
     STDMETHOD(CreateScratchFile)(int* fd) override;
     STDMETHOD(AppendScratchFile)(int fd) override;
+    STDMETHOD(StartSync)() override;
 
 private:
     ~SpStream() override;  // the last reference finishes the file

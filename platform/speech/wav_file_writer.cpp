@@ -189,6 +189,13 @@ HRESULT WavFileWriter::AppendFile(int source)
     return S_OK;
 }
 
+void WavFileWriter::StartSync()
+{
+    if (finished_ || FAILED(error_)) return;
+    const std::uint64_t written = dataBytes_ - buffer_.size();
+    if (sync_.Start(fd_.get())) syncStarted_ = written;
+}
+
 HRESULT WavFileWriter::Finish()
 {
     if (finished_) return error_;

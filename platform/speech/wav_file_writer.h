@@ -36,6 +36,9 @@ public:
     // Appends the whole of the file `source` as sample bytes, copied inside the
     // kernel where the file systems allow it. Its failures fail the writer as Write's do.
     HRESULT AppendFile(int source);
+    // Starts syncing what is in the file so far on the background thread, unless a
+    // sync is under way; its failure fails Finish. Nothing once finished or failed.
+    void StartSync();
     // Writes what is buffered, patches the sizes, syncs and closes. The first error
     // met since Create, or S_OK; later calls return the same.
     HRESULT Finish();

@@ -149,17 +149,37 @@ public:
     {
         if (FAILED(appendResult)) return appendResult;
         char chunk[64 * 1024];
+        std::lock_guard lock(mutex_);
         for (off_t at = 0;;) {
             ssize_t got = pread(fd, chunk, sizeof chunk, at);
-            if (got <= 0) return got == 0 ? S_OK : E_FAIL;
+            if (got < 0) return E_FAIL;
+            if (got == 0) break;
             appended.append(chunk, static_cast<std::size_t>(got));
             at += got;
         }
+        grew_.notify_all();
+        return S_OK;
+    }
+    STDMETHOD(StartSync)() override
+    {
+        std::lock_guard lock(mutex_);
+        syncsAskedAt.push_back(appended.size());
+        return S_OK;
+    }
+    void AwaitAppended(std::size_t bytes)
+    {
+        std::unique_lock lock(mutex_);
+        grew_.wait(lock, [&] { return appended.size() >= bytes; });
     }
     testing_support::ScratchDir dir;
     int created = 0;
     std::string appended;
     HRESULT appendResult = S_OK;
+    std::vector<std::size_t> syncsAskedAt;  // the audio appended by then, per request
+
+private:
+    std::mutex mutex_;
+    std::condition_variable grew_;
 };
 
 class OrderedRenderTest : public ::testing::Test {
@@ -212,6 +232,17 @@ TEST_F(OrderedRenderTest, PiecesComeOutInTextOrderWhateverOrderTheWorkersFinishI
                                      std::string(kAudioBytes, 'C') + std::string(kAudioBytes, 'D'));
     EXPECT_EQ(written_, (std::vector<std::size_t>{0, 1, 2, 3}));
     EXPECT_EQ(output_->created, 4);  // a file per piece
+}
+
+TEST_F(OrderedRenderTest, WhileTheLastPieceRendersTheOutputIsAskedToSyncWhatItHolds)
+{
+    StartRender(3);
+    workers_.Release(1);
+    workers_.Release(0);
+    output_->AwaitAppended(2 * kAudioBytes);  // the render asks before it looks for piece 2 again
+    workers_.Release(2);
+    ASSERT_EQ(Finish(), S_OK);
+    EXPECT_EQ(output_->syncsAskedAt, (std::vector<std::size_t>{2 * kAudioBytes})) << "once, before the last piece";
 }
 
 TEST_F(OrderedRenderTest, AFailingWorkerFailsTheWholeRenderAndStopsTheOthers)

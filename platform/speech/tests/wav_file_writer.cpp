@@ -254,5 +254,25 @@ TEST_F(WavFileWriterTest, ALongFileIsSyncedWhileItGrowsAndASyncThatFailedFailsIt
     EXPECT_EQ(WriteFile(writer, samples, 64 * 1024), HresultFromErrno(EIO));
 }
 
+// Asked for, a sync starts however little the file holds.
+TEST_F(WavFileWriterTest, ASyncAskedForStartsAtOnce)
+{
+    const std::string samples = Samples(256 * 1024);
+    win32::sys::Table calls = win32::sys::RealCalls();
+    calls.fsync = [](int fd) {
+        ++fsyncs;
+        return win32::sys::RealCalls().fsync(fd);
+    };
+    fsyncs = 0;
+    win32::sys::ScopedOverride counting(calls);
+    WavFileWriter writer;
+    ASSERT_EQ(writer.Create(path_.string(), format_), S_OK);
+    ASSERT_EQ(writer.Write(samples.data(), samples.size()), S_OK);
+    writer.StartSync();
+    EXPECT_EQ(writer.Finish(), S_OK);
+    EXPECT_EQ(fsyncs, 2) << "the one asked for, then the one at the end";
+    EXPECT_TRUE(ReadAll(path_).compare(44, samples.size(), samples) == 0);
+}
+
 }  // namespace
 }  // namespace speech
