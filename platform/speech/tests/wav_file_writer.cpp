@@ -224,6 +224,12 @@ TEST_F(WavFileWriterTest, TheDiskStartsOnTheSamplesWhileTheyAreWritten)
 // (the kernel reports a write-back error to one sync only).
 std::atomic<int> fsyncs;
 
+int CountSync(int fd)
+{
+    ++fsyncs;
+    return win32::sys::RealCalls().fsync(fd);
+}
+
 int FailFirstSync(int fd)
 {
     if (fsyncs++ > 0) return win32::sys::RealCalls().fsync(fd);
@@ -235,10 +241,7 @@ TEST_F(WavFileWriterTest, ALongFileIsSyncedWhileItGrowsAndASyncThatFailedFailsIt
 {
     const std::string samples = Samples(9 * 1024 * 1024);
     win32::sys::Table calls = win32::sys::RealCalls();
-    calls.fsync = [](int fd) {
-        ++fsyncs;
-        return win32::sys::RealCalls().fsync(fd);
-    };
+    calls.fsync = &CountSync;
     {
         fsyncs = 0;
         win32::sys::ScopedOverride counting(calls);
@@ -259,10 +262,7 @@ TEST_F(WavFileWriterTest, ASyncAskedForStartsAtOnce)
 {
     const std::string samples = Samples(256 * 1024);
     win32::sys::Table calls = win32::sys::RealCalls();
-    calls.fsync = [](int fd) {
-        ++fsyncs;
-        return win32::sys::RealCalls().fsync(fd);
-    };
+    calls.fsync = &CountSync;
     fsyncs = 0;
     win32::sys::ScopedOverride counting(calls);
     WavFileWriter writer;
