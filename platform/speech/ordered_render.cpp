@@ -77,16 +77,16 @@ private:
 
     HRESULT AppendFinishedPieces()
     {
+        const std::size_t wasDue = due_;
         for (auto piece = finished_.find(due_); piece != finished_.end(); piece = finished_.find(due_)) {
             if (HRESULT hr = output_->AppendScratchFile(piece->second.get()); FAILED(hr)) return hr;
             finished_.erase(piece);
             if (written_) written_(due_);
             ++due_;
         }
-        if (due_ > 0 && due_ + 1 == layout_.spans.size() && !syncAsked_) {
+        // Only the last piece is left: sync the rest while it renders.
+        if (due_ != wasDue && due_ + 1 == layout_.spans.size())
             output_->StartSync();  // a hint: a failed sync fails the file at its end
-            syncAsked_ = true;
-        }
         return S_OK;
     }
 
@@ -99,7 +99,6 @@ private:
     std::map<std::size_t, win32::sys::UniqueFd> finished_;
     std::size_t next_ = 0;  // the next piece to start
     std::size_t due_ = 0;   // the piece to append next
-    bool syncAsked_ = false;
 };
 
 }  // namespace

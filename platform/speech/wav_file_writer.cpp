@@ -157,7 +157,7 @@ void WavFileWriter::StartWriteback()
     const auto from = static_cast<off_t>(HeaderBytes() + writebackStarted_);
     win32::sys::StartWriteback(fd_.get(), from, static_cast<off_t>(written - writebackStarted_));
     writebackStarted_ = written;  // a hint: its failure changes nothing
-    if (written - syncStarted_ >= kSyncBytes && sync_.Start(fd_.get())) syncStarted_ = written;
+    if (written - syncStarted_ >= kSyncBytes) StartSync();
 }
 
 HRESULT WavFileWriter::Write(const void* data, std::size_t bytes)
