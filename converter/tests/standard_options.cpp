@@ -63,7 +63,7 @@ TEST(StandardOptionsTest, OtherCommandLinesKeepTheirMeaning)
     // Two arguments are a run: "--help" is the input file's name.
     RunResult asInput = RunChild({"--help", (env.cwd() / "out.wav").string()});
     EXPECT_EQ(asInput.exitCode, 1);
-    EXPECT_EQ(asInput.out, "Open file --help failed!\n");
+    EXPECT_EQ(asInput.out, "Open file --help failed!\n") << asInput.err;
     EXPECT_FALSE(std::filesystem::exists(env.cwd() / "out.wav"));
 }
 
