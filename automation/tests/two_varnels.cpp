@@ -179,13 +179,16 @@ protected:
     fs::path settingsFile() const { return isolated_.cwd() / kSettingsFile; }
 
     // Starts a Varnel that takes `settings` from the file: its dialog maps only
-    // after it has read them. 0 when no window came.
+    // after it has read them. Once mapped, the dialog takes the focus; a key typed
+    // into the other dialog before that would land in this one. 0 when no window
+    // came or it never took the focus.
     Window StartWith(std::optional<Varnel>& program, const Settings& settings)
     {
         WriteSettings(settingsFile(), settings);
         program.emplace();
         if (program->pid() <= 0) return 0;
-        return desktop_->WaitForWindowOf(program->pid()).value_or(0);
+        const Window window = desktop_->WaitForWindowOf(program->pid()).value_or(0);
+        return window && desktop_->WaitForFocus(window) ? window : 0;
     }
 
     // Enter on the dialog presses its focused button, Read, which saves first.

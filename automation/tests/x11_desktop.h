@@ -59,6 +59,22 @@ public:
         }
     }
 
+    // Waits until `window` holds the input focus; false when it does not. A Qt
+    // dialog takes the focus itself once it is mapped, so keys typed into another
+    // window before that may land in this one.
+    bool WaitForFocus(Window window)
+    {
+        XSelectInput(display_, window, FocusChangeMask);
+        for (;;) {
+            Window focus = None;
+            int revert = 0;
+            XGetInputFocus(display_, &focus, &revert);
+            if (focus == window) return true;
+            auto event = NextEvent();
+            if (!event) return false;
+        }
+    }
+
     // Waits until `window` unmaps (hidden or gone); false when it does not.
     bool WaitForUnmap(Window window)
     {
