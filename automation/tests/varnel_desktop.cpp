@@ -111,6 +111,10 @@ protected:
             auto window = desktop_->WaitForWindowOf(held.server);
             EXPECT_TRUE(window.has_value()) << "the served instance shows its dialog";
             held.window = window.value_or(0);
+            // Keys typed before the dialog took the focus itself could go elsewhere.
+            if (window) {
+                EXPECT_TRUE(desktop_->WaitForFocus(*window));
+            }
         }
         return held;
     }
@@ -140,6 +144,7 @@ TEST_F(VarnelDesktop, AUserStartRewritesTheRegistrationAndNoClientAttachesToIt)
     ASSERT_GT(user.pid(), 0);
     auto userWindow = desktop_->WaitForWindowOf(user.pid());
     ASSERT_TRUE(userWindow.has_value());
+    ASSERT_TRUE(desktop_->WaitForFocus(*userWindow));
     EXPECT_EQ(hold_test::ClassesDefault(std::string("CLSID\\") + kClsid + "\\LocalServer32"), BuiltVarnel().string());
     EXPECT_EQ(hold_test::ClassesDefault(std::string(kProgId) + "\\CLSID"), kClsid);
 
