@@ -151,8 +151,7 @@ HRESULT WavFileWriter::Flush()
 
 void WavFileWriter::StartWriteback()
 {
-    // What is still buffered is not in the file yet.
-    const std::uint64_t written = dataBytes_ - buffer_.size();
+    const std::uint64_t written = BytesInFile();
     if (written - writebackStarted_ < kWritebackBytes) return;
     const auto from = static_cast<off_t>(HeaderBytes() + writebackStarted_);
     win32::sys::StartWriteback(fd_.get(), from, static_cast<off_t>(written - writebackStarted_));
@@ -192,8 +191,7 @@ HRESULT WavFileWriter::AppendFile(int source)
 void WavFileWriter::StartSync()
 {
     if (finished_ || FAILED(error_)) return;
-    const std::uint64_t written = dataBytes_ - buffer_.size();
-    if (sync_.Start(fd_.get())) syncStarted_ = written;
+    if (sync_.Start(fd_.get())) syncStarted_ = BytesInFile();
 }
 
 HRESULT WavFileWriter::Finish()

@@ -52,6 +52,8 @@ private:
     // enough to be worth it, and syncs a long file in the background as it grows:
     // the fsync at the end then has little left to wait for.
     void StartWriteback();
+    // The sample bytes in the file: what is still buffered is not there yet.
+    std::uint64_t BytesInFile() const { return dataBytes_ - buffer_.size(); }
     HRESULT WriteHeader();
     HRESULT BecomeRf64();
     HRESULT Fail(HRESULT hr);
