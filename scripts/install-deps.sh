@@ -11,6 +11,10 @@ packages=(
   qt6-base-dev fonts-wqy-microhei
   sox time xdg-utils dbus xvfb libx11-dev libxtst-dev
   zlib1g-dev clang libclang-rt-14-dev desktop-file-utils appstream man-db lintian
+  libzip-dev libxml2-dev libpoppler-cpp-dev libpoppler-glib-dev libmd4c-dev
+  libopus-dev libogg-dev libvorbis-dev libflac-dev libmp3lame-dev libsoxr-dev
+  libavcodec-dev libavformat-dev libavutil-dev
+  ffmpeg opus-tools lame pocketsphinx pocketsphinx-en-us
 )
 
 missing=()
