@@ -3,7 +3,11 @@
 // audio into scratch files, which join the output without passing through memory.
 #pragma once
 
+#include "encoding/piece_encoder.h"
+
 #include <unknwn.h>
+
+#include <vector>
 
 struct IEngineFileOutput : IUnknown {
     // A file without a name beside the output file, for the audio of one piece: it
@@ -16,6 +20,15 @@ struct IEngineFileOutput : IUnknown {
     // last piece renders and the other cores are idle, so that the sync that ends
     // the file has little left to do.
     STDMETHOD(StartSync)() = 0;
+    // How a piece rendered elsewhere is to be written into a scratch file: as the
+    // output's samples (a WAV file) or encoded for its container, and whether it
+    // would be the file's first piece.
+    STDMETHOD(GetPieceFormat)(speech::PieceFormat* format) = 0;
+    // Where chapters begin in the text of the plain-text request now rendered
+    // (UTF-16 units, ascending); handed out once.
+    STDMETHOD(TakeChapterStarts)(std::vector<ULONG>* starts) = 0;
+    // What is written from now on begins the next chapter.
+    STDMETHOD(StartChapter)() = 0;
 
 protected:
     ~IEngineFileOutput() = default;

@@ -51,7 +51,16 @@ private:
             if (HRESULT hr = output_->CreateScratchFile(&fd); FAILED(hr)) return hr;
             win32::sys::UniqueFd audio(fd);
             RenderJob job = layout_.base;
+            job.startsFile = layout_.startsFile && next_ == 0;
             const TextSpan& span = layout_.spans[next_];
+            if (CarriesOverJoins(job.container)) {
+                job.hasPrevious = next_ > 0;
+                job.hasNext = next_ + 1 < layout_.spans.size();
+                if (job.hasNext) {
+                    const TextSpan& after = layout_.spans[next_ + 1];
+                    job.nextText.assign(layout_.text.substr(after.start, after.length));
+                }
+            }
             job.text.assign(layout_.text.substr(span.start, span.length));
             std::unique_ptr<PieceWorker> worker;
             if (HRESULT hr = launcher_.Start(job, audio.get(), worker); FAILED(hr)) return hr;
@@ -79,6 +88,10 @@ private:
     {
         const std::size_t wasDue = due_;
         for (auto piece = finished_.find(due_); piece != finished_.end(); piece = finished_.find(due_)) {
+            while (nextChapter_ < layout_.chapterPieces.size() && layout_.chapterPieces[nextChapter_] == due_) {
+                output_->StartChapter();
+                ++nextChapter_;
+            }
             if (HRESULT hr = output_->AppendScratchFile(piece->second.get()); FAILED(hr)) return hr;
             finished_.erase(piece);
             if (written_) written_(due_);
@@ -99,6 +112,7 @@ private:
     std::map<std::size_t, win32::sys::UniqueFd> finished_;
     std::size_t next_ = 0;  // the next piece to start
     std::size_t due_ = 0;   // the piece to append next
+    std::size_t nextChapter_ = 0;  // of layout_.chapterPieces
 };
 
 }  // namespace

@@ -16,9 +16,11 @@
 namespace speech {
 
 struct PieceLayout {
-    RenderJob base;  // everything but the text
+    RenderJob base;  // everything but the text and where it stands in the file
+    bool startsFile = false;  // the first piece is the file's first
     std::string_view text;
     std::vector<TextSpan> spans;
+    std::vector<std::size_t> chapterPieces;  // pieces that begin a chapter, ascending
 };
 
 struct OrderedRenderLimits {

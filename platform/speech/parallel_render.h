@@ -18,11 +18,12 @@ namespace speech {
 // Told how many UTF-16 units of the request's text are in the output so far.
 using InputProgress = std::function<void(ULONG position)>;
 
-// Renders the request in pieces when it is one text longer than a piece, the output
-// is a file and the machine has more than one core; nullopt otherwise (nothing was
-// done). The result as RenderRequest's.
+// Renders the request in pieces when it is one text that makes more than one piece
+// (longer than a piece, or with chapters starting inside it: `chapterStarts`, byte
+// offsets into the text), the output is a file and the machine has more than one
+// core; nullopt otherwise (nothing was done). The result as RenderRequest's.
 std::optional<HRESULT> RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
                                         ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
-                                        const InputProgress& progress);
+                                        const InputProgress& progress, const std::vector<std::size_t>& chapterStarts = {});
 
 }  // namespace speech

@@ -8,13 +8,14 @@
 namespace speech {
 namespace {
 
-constexpr std::uint32_t kMagic = 0x314A5356;  // "VSJ1"
+constexpr std::uint32_t kMagic = 0x324A5356;  // "VSJ2"
 
 struct Header {
     std::uint32_t magic;
     std::int32_t rate, pitch, emphasis, spell, gain;
     std::uint32_t formatTag, channels, samplesPerSec, avgBytesPerSec, blockAlign, bitsPerSample;
-    std::uint32_t voiceBytes, textBytes;
+    std::uint32_t container, startsFile, hasPrevious, hasNext, reserved;
+    std::uint32_t voiceBytes, nextTextBytes, textBytes;  // the text's size last, where a piece's grows
 };
 static_assert(sizeof(Header) == kJobHeaderBytes);
 
@@ -25,11 +26,13 @@ std::string EncodeJob(const RenderJob& job)
     const WAVEFORMATEX& f = job.format;
     Header header{kMagic,         job.style.rate,        job.style.pitch, job.style.emphasis, job.style.spell,
                   job.gain,       f.wFormatTag,          f.nChannels,     f.nSamplesPerSec,   f.nAvgBytesPerSec,
-                  f.nBlockAlign,  f.wBitsPerSample,      static_cast<std::uint32_t>(job.voice.size()),
-                  static_cast<std::uint32_t>(job.text.size())};
+                  f.nBlockAlign,  f.wBitsPerSample,      static_cast<std::uint32_t>(job.container),
+                  job.startsFile, job.hasPrevious, job.hasNext, 0, static_cast<std::uint32_t>(job.voice.size()),
+                  static_cast<std::uint32_t>(job.nextText.size()), static_cast<std::uint32_t>(job.text.size())};
     std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
     bytes += job.voice;
     bytes += job.text;
+    bytes += job.nextText;
     return bytes;
 }
 
@@ -38,7 +41,7 @@ std::optional<std::size_t> EncodedJobSize(std::string_view bytes)
     Header header;
     if (bytes.size() < sizeof header) return std::nullopt;
     std::memcpy(&header, bytes.data(), sizeof header);
-    std::size_t size = sizeof header + std::size_t{header.voiceBytes} + header.textBytes;
+    std::size_t size = sizeof header + std::size_t{header.voiceBytes} + header.textBytes + header.nextTextBytes;
     if (header.magic != kMagic || size > kLargestJobBytes) return std::nullopt;
     return size;
 }
@@ -49,7 +52,8 @@ std::optional<RenderJob> DecodeJob(std::string_view bytes)
     if (bytes.size() < sizeof header) return std::nullopt;
     std::memcpy(&header, bytes.data(), sizeof header);
     bytes.remove_prefix(sizeof header);
-    if (header.magic != kMagic || std::size_t{header.voiceBytes} + header.textBytes != bytes.size())
+    if (header.magic != kMagic
+        || std::size_t{header.voiceBytes} + header.textBytes + header.nextTextBytes != bytes.size())
         return std::nullopt;
     RenderJob job;
     job.style.rate = header.rate;
@@ -63,9 +67,15 @@ std::optional<RenderJob> DecodeJob(std::string_view bytes)
     job.format.nAvgBytesPerSec = header.avgBytesPerSec;
     job.format.nBlockAlign = static_cast<WORD>(header.blockAlign);
     job.format.wBitsPerSample = static_cast<WORD>(header.bitsPerSample);
+    if (header.container > static_cast<std::uint32_t>(AudioContainer::M4b)) return std::nullopt;
+    job.container = static_cast<AudioContainer>(header.container);
+    job.startsFile = header.startsFile != 0;
+    job.hasPrevious = header.hasPrevious != 0;
+    job.hasNext = header.hasNext != 0;
     if (!IsSupportedPcm(job.format) || job.gain < 0 || job.gain > 10000) return std::nullopt;
     job.voice.assign(bytes.substr(0, header.voiceBytes));
-    job.text.assign(bytes.substr(header.voiceBytes));
+    job.text.assign(bytes.substr(header.voiceBytes, header.textBytes));
+    job.nextText.assign(bytes.substr(std::size_t{header.voiceBytes} + header.textBytes));
     return job;
 }
 

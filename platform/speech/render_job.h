@@ -2,6 +2,7 @@
 // and what it does with it (synthesize, then convert into the output's format).
 #pragma once
 
+#include "encoding/audio_container.h"
 #include "synthesizer.h"
 
 #include <mmreg.h>
@@ -18,7 +19,13 @@ struct RenderJob {
     SpeechStyle style;
     int gain = 10000;   // per ten thousand
     WAVEFORMATEX format{};
-    std::string text;   // UTF-8
+    // The samples as they are (Wav), or encoded for this container.
+    AudioContainer container = AudioContainer::Wav;
+    bool startsFile = false;   // the file's first piece
+    bool hasPrevious = false;  // the piece before carries this one's first frames
+    bool hasNext = false;      // it carries the first frames of the next piece, whose text follows
+    std::string text;      // UTF-8
+    std::string nextText;  // with hasNext
 };
 
 // A job as bytes, and back; nullopt for bytes that are no job or an unusable format.
@@ -27,7 +34,7 @@ std::optional<RenderJob> DecodeJob(std::string_view bytes);
 
 // An encoded job starts with a header of this size, which tells the size of the
 // whole (nullopt: no job's header, or one too large to be a piece of text).
-inline constexpr std::size_t kJobHeaderBytes = 56;
+inline constexpr std::size_t kJobHeaderBytes = 80;
 inline constexpr std::size_t kLargestJobBytes = 16 * 1024 * 1024;
 std::optional<std::size_t> EncodedJobSize(std::string_view header);
 

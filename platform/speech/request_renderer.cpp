@@ -1,6 +1,10 @@
 #include "request_renderer.h"
 
+#include "file_output.h"
 #include "pcm_converter.h"
+#include "text_pieces.h"
+
+#include <atlbase.h>
 
 #include <algorithm>
 
@@ -77,11 +81,60 @@ int GainOf(const SpeechPiece& piece, const VoiceSettings& settings)
     return std::clamp(settings.volume, 0, 100) * std::clamp(piece.volume, 0, 100);
 }
 
+std::vector<std::size_t> TakeChapterStarts(const std::vector<SpeechPiece>& pieces, ISequentialStream* output)
+{
+    CComPtr<IEngineFileOutput> file;
+    if (!output || FAILED(output->QueryInterface(IID_IEngineFileOutput, reinterpret_cast<void**>(&file)))) return {};
+    if (pieces.size() != 1 || pieces[0].kind != SpeechPiece::Kind::Text) return {};
+    std::vector<ULONG> units;
+    file->TakeChapterStarts(&units);
+    std::vector<std::size_t> starts;
+    for (ULONG position : units) starts.push_back(Utf8OffsetOfUnits(pieces[0].text, position));
+    return starts;
+}
+
+namespace {
+
+// The text of one piece said in stretches, the output told where each chapter begins.
+HRESULT SynthesizeInChapters(Synthesizer::Session& synthesizer, const SpeechPiece& piece,
+                             const VoiceSettings& settings, const std::vector<std::size_t>& chapterStarts,
+                             ISequentialStream* output, const PcmSink& sink)
+{
+    CComPtr<IEngineFileOutput> file;
+    output->QueryInterface(IID_IEngineFileOutput, reinterpret_cast<void**>(&file));
+    const SpeechStyle style = StyleOf(piece, settings);
+    const std::string_view text = piece.text;
+    std::size_t from = 0;
+    for (std::size_t next = 0; next <= chapterStarts.size(); ++next) {
+        const std::size_t to = next < chapterStarts.size() ? std::min(chapterStarts[next], text.size()) : text.size();
+        if (to > from)
+            if (HRESULT hr = synthesizer.Synthesize(settings.voice, style, text.substr(from, to - from), sink); FAILED(hr))
+                return hr;
+        from = std::max(from, to);
+        if (next < chapterStarts.size() && file) file->StartChapter();
+    }
+    return S_OK;
+}
+
+}  // namespace
+
 HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
-                      ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel)
+                      ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
+                      const std::vector<std::size_t>& chapterStarts)
 {
     OutputWriter writer(output, format, cancel);
     Synthesizer::Session synthesizer = Synthesizer::Instance().Begin();
+    if (!chapterStarts.empty() && pieces.size() == 1 && pieces[0].kind == SpeechPiece::Kind::Text) {
+        const int gain = GainOf(pieces[0], settings);
+        HRESULT hr = SynthesizeInChapters(synthesizer, pieces[0], settings, chapterStarts, output,
+                                          [&](const std::int16_t* samples, std::size_t count) {
+                                              return writer.Push(samples, count, gain);
+                                          });
+        if (FAILED(hr)) return hr;
+        if (writer.stopped()) return writer.result();
+        writer.Finish();
+        return writer.result();
+    }
     for (const SpeechPiece& piece : pieces) {
         int gain = GainOf(piece, settings);
         if (piece.kind == SpeechPiece::Kind::Silence) {

@@ -23,7 +23,15 @@ int GainOf(const SpeechPiece& piece, const VoiceSettings& settings);
 
 // S_OK when everything was written or the request was cancelled; the output's or
 // the synthesizer's error otherwise. `format` must satisfy IsSupportedPcm.
+// `chapterStarts` (byte offsets into the text of a request of one text piece): the
+// output is told where each chapter begins (IEngineFileOutput::StartChapter).
 HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
-                      ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel);
+                      ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
+                      const std::vector<std::size_t>& chapterStarts = {});
+
+// Where chapters begin in the text of a request spoken into `output`, as byte
+// offsets into its one text piece: what the output was given for it (none for a
+// request of markup, or an output that is no file).
+std::vector<std::size_t> TakeChapterStarts(const std::vector<SpeechPiece>& pieces, ISequentialStream* output);
 
 }  // namespace speech

@@ -1,6 +1,7 @@
 #include "sp_stream.h"
 
 #include "wave_format.h"
+#include "wide_text.h"
 
 #include <winnls.h>
 
@@ -28,16 +29,24 @@ bool ToOsPath(LPCWSTR fileName, std::string& path)
 
 }  // namespace
 
-SpStream::~SpStream() { file_.Finish(); }
+SpStream::~SpStream() { FinishFile(); }
+
+HRESULT SpStream::FinishFile() { return Encoded() ? encoded_.Finish() : wav_.Finish(); }
+
+HRESULT SpStream::Usable() const
+{
+    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
+    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
+    return S_OK;
+}
 
 HRESULT SpStream::Write(const void* data, ULONG bytes, ULONG* written)
 {
     if (written) *written = 0;
     if (!data && bytes) return E_POINTER;
     std::lock_guard lock(mutex_);
-    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
-    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
-    HRESULT hr = file_.Write(data, bytes);
+    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    HRESULT hr = Encoded() ? encoded_.Write(data, bytes) : wav_.Write(data, bytes);
     if (SUCCEEDED(hr) && written) *written = bytes;
     return hr;
 }
@@ -45,17 +54,81 @@ HRESULT SpStream::Write(const void* data, ULONG bytes, ULONG* written)
 HRESULT SpStream::AppendScratchFile(int fd)
 {
     std::lock_guard lock(mutex_);
-    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
-    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
-    return file_.AppendFile(fd);
+    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    return Encoded() ? encoded_.AppendPiece(fd) : wav_.AppendFile(fd);
 }
 
 HRESULT SpStream::StartSync()
 {
     std::lock_guard lock(mutex_);
-    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
-    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
-    file_.StartSync();
+    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    if (!Encoded()) wav_.StartSync();  // an encoded file is written at its end
+    return S_OK;
+}
+
+HRESULT SpStream::GetPieceFormat(PieceFormat* format)
+{
+    if (!format) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    *format = Encoded() ? encoded_.NextPieceFormat() : PieceFormatOf(AudioContainer::Wav, format_, false);
+    return S_OK;
+}
+
+HRESULT SpStream::TakeChapterStarts(std::vector<ULONG>* starts)
+{
+    if (!starts) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    starts->swap(chapterStarts_);
+    chapterStarts_.clear();
+    return S_OK;
+}
+
+HRESULT SpStream::StartChapter()
+{
+    std::lock_guard lock(mutex_);
+    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    if (!Encoded() || chapterTitles_.empty()) return S_FALSE;
+    encoded_.StartChapter(std::move(chapterTitles_.front()));
+    chapterTitles_.pop_front();
+    return S_OK;
+}
+
+HRESULT SpStream::SetContainer(LPCWSTR extension)
+{
+    if (!extension) return E_INVALIDARG;
+    std::optional<AudioContainer> container = ContainerForExtension(WideView(extension));
+    if (!container) return E_INVALIDARG;
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Unbound) return SPERR_ALREADY_INITIALIZED;
+    container_ = container;
+    return S_OK;
+}
+
+HRESULT SpStream::SetTag(LPCWSTR name, LPCWSTR value)
+{
+    if (!name || !value) return E_INVALIDARG;
+    const std::u16string_view key = WideView(name);
+    std::lock_guard lock(mutex_);
+    std::string* tag = key == u"title" ? &tags_.title
+                       : key == u"artist" ? &tags_.artist
+                       : key == u"album"  ? &tags_.album
+                       : key == u"track"  ? &tags_.track
+                                          : nullptr;
+    if (!tag) return E_INVALIDARG;
+    *tag = Utf16ToUtf8(WideView(value));
+    if (state_ == State::Bound && Encoded()) encoded_.SetTags(tags_);
+    return container_ == AudioContainer::Wav ? S_FALSE : S_OK;
+}
+
+HRESULT SpStream::AddChapter(ULONG position, LPCWSTR title)
+{
+    if (!title) return E_INVALIDARG;
+    std::lock_guard lock(mutex_);
+    if (!chapterStarts_.empty() && position < chapterStarts_.back()) return E_INVALIDARG;
+    if (container_ == AudioContainer::Wav) return S_FALSE;
+    chapterStarts_.push_back(position);
+    chapterTitles_.push_back(Utf16ToUtf8(WideView(title)));
     return S_OK;
 }
 
@@ -82,8 +155,14 @@ HRESULT SpStream::BindToFile(LPCWSTR fileName, SPFILEMODE mode, const GUID* form
     if (!ToOsPath(fileName, path)) return E_INVALIDARG;
     std::lock_guard lock(mutex_);
     if (state_ != State::Unbound) return SPERR_ALREADY_INITIALIZED;
-    HRESULT hr = file_.Create(path, *format);
+    const AudioContainer container =
+        container_.value_or(ContainerForFileName(WideView(fileName)).value_or(AudioContainer::Wav));
+    if (container != AudioContainer::Wav && !CanEncode(container, *format)) return SPERR_UNSUPPORTED_FORMAT;
+    HRESULT hr = container == AudioContainer::Wav ? wav_.Create(path, *format)
+                                                  : encoded_.Create(path, *format, container);
     if (FAILED(hr)) return hr;
+    container_ = container;
+    if (Encoded()) encoded_.SetTags(tags_);
     format_ = *format;
     format_.cbSize = 0;
     folder_ = path.substr(0, path.rfind('/') + 1);
@@ -94,22 +173,17 @@ HRESULT SpStream::BindToFile(LPCWSTR fileName, SPFILEMODE mode, const GUID* form
 HRESULT SpStream::Close()
 {
     std::lock_guard lock(mutex_);
-    if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
-    if (state_ == State::Closed) return SPERR_STREAM_CLOSED;
+    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     state_ = State::Closed;
-    return file_.Finish();
+    return FinishFile();
 }
-
-}  // namespace speech
-
-namespace speech {
 
 HRESULT SpStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition)
 {
     if (move.QuadPart != 0 || origin != STREAM_SEEK_CUR) return STG_E_INVALIDFUNCTION;  // written in order only
     std::lock_guard lock(mutex_);
     if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
-    if (newPosition) newPosition->QuadPart = file_.DataBytes();
+    if (newPosition) newPosition->QuadPart = Encoded() ? encoded_.DataBytes() : wav_.DataBytes();
     return S_OK;
 }
 
@@ -121,22 +195,9 @@ HRESULT SpStream::CreateScratchFile(int* fd)
     {
         std::lock_guard lock(mutex_);
         if (state_ != State::Bound) return SPERR_UNINITIALIZED;
-        folder = folder_.empty() ? "." : folder_;
+        folder = folder_;
     }
-    *fd = win32::sys::Open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (*fd >= 0) return S_OK;
-    if (errno != EOPNOTSUPP && errno != EISDIR) return HresultFromErrno(errno);
-    // A file system without unnamed files: a named one, unlinked at once.
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::string path = folder + "/.varnel-scratch-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        *fd = win32::sys::Open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
-        if (*fd >= 0) {
-            win32::sys::Unlink(path.c_str());
-            return S_OK;
-        }
-        if (errno != EEXIST) break;
-    }
-    return HresultFromErrno(errno);
+    return CreateScratchFileIn(folder, fd);
 }
 
 }  // namespace speech

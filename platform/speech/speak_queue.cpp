@@ -132,11 +132,15 @@ void SpeakQueue::Render(SpeakRequest& request)
     HRESULT hr = S_OK;
     if (!state.cancel.IsCancelled() && !request.pieces.empty()) {
         std::optional<HRESULT> parallel;
-        if (!request.device)
+        std::vector<std::size_t> chapterStarts;
+        if (!request.device) {
+            chapterStarts = TakeChapterStarts(request.pieces, request.output);
             parallel = RenderInParallel(request.pieces, request.settings, request.output, request.format, state.cancel,
-                                        [&](ULONG position) { state.inputPosition = position; });
+                                        [&](ULONG position) { state.inputPosition = position; }, chapterStarts);
+        }
         hr = parallel ? *parallel
-                      : RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel);
+                      : RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel,
+                                      chapterStarts);
     }
     if (request.device) {
         if (state.cancel.IsCancelled()) {

@@ -57,19 +57,54 @@ std::size_t NextCut(std::string_view text, std::size_t from, std::size_t target,
 
 }  // namespace
 
-std::vector<TextSpan> CutIntoPieces(std::string_view text, std::size_t target, std::size_t longest)
+std::vector<TextSpan> CutIntoPieces(std::string_view text, std::size_t target, std::size_t longest, bool shrinkTail)
 {
     std::vector<TextSpan> spans;
     if (!text.empty() && text.size() <= longest) return {{0, text.size()}};
     for (std::size_t from = 0; from < text.size();) {
         // Pieces shrink towards the end, so that the workers finish close together.
-        const std::size_t remaining = text.size() - from;
+        const std::size_t remaining = shrinkTail ? text.size() - from : target * kTailPieces;
         const std::size_t aim = std::clamp(remaining / kTailPieces, std::max<std::size_t>(target / 4, 1), target);
         std::size_t to = NextCut(text, from, aim, std::max(longest * aim / target, aim));
         spans.push_back({from, to - from});
         from = to;
     }
     return spans;
+}
+
+CutText CutIntoPiecesAt(std::string_view text, const std::vector<std::size_t>& starts)
+{
+    CutText cut;
+    std::vector<std::size_t> bounds;
+    for (std::size_t start : starts)
+        if (start > 0 && start < text.size() && (bounds.empty() || start > bounds.back())) bounds.push_back(start);
+    bounds.push_back(text.size());
+    std::size_t from = 0;
+    for (std::size_t bound : bounds) {
+        const std::string_view stretch = text.substr(from, bound - from);
+        for (TextSpan span : CutIntoPieces(stretch, kPieceBytes, kLongestPieceBytes, bound == text.size()))
+            cut.spans.push_back({from + span.start, span.length});
+        from = bound;
+    }
+    // Every start names the piece that begins there; several starts may share one.
+    std::size_t piece = 0;
+    for (std::size_t start : starts) {
+        while (piece < cut.spans.size() && cut.spans[piece].start + cut.spans[piece].length <= start) ++piece;
+        if (piece < cut.spans.size()) cut.startingPieces.push_back(piece);
+    }
+    return cut;
+}
+
+std::size_t Utf8OffsetOfUnits(std::string_view utf8, std::size_t units)
+{
+    std::size_t at = 0;
+    while (at < utf8.size() && units > 0) {
+        const auto byte = static_cast<unsigned char>(utf8[at]);
+        units -= std::min<std::size_t>(units, byte >= 0xF0 ? 2 : 1);
+        ++at;
+        while (at < utf8.size() && IsContinuation(utf8[at])) ++at;
+    }
+    return at;
 }
 
 std::size_t Utf16Length(std::string_view utf8)

@@ -25,10 +25,23 @@ inline constexpr std::size_t kTailPieces = 4;
 // the most shrink with the text left, down to a quarter of `target`. A cut prefers, in this order: a blank line, a
 // clause end (! ? ; : before white space, or the full-width 。！？；：), a line end,
 // a blank between words; a text with none of them is cut between characters.
+// `shrinkTail` false keeps the aim to the end (a stretch of text that more follows).
 std::vector<TextSpan> CutIntoPieces(std::string_view text, std::size_t target = kPieceBytes,
-                                    std::size_t longest = kLongestPieceBytes);
+                                    std::size_t longest = kLongestPieceBytes, bool shrinkTail = true);
+
+// Pieces as CutIntoPieces cuts them, and also at each of `starts` (byte offsets,
+// ascending), so that no piece runs across one; the index of the piece that
+// begins at each start (a start at the text's end has none).
+struct CutText {
+    std::vector<TextSpan> spans;
+    std::vector<std::size_t> startingPieces;
+};
+CutText CutIntoPiecesAt(std::string_view text, const std::vector<std::size_t>& starts);
 
 // The UTF-16 units that UTF-8 text takes (4-byte sequences take two).
 std::size_t Utf16Length(std::string_view utf8);
+// The byte offset in UTF-8 text where `units` UTF-16 units of it end (the text's
+// size when it is shorter; a position inside a character moves to its end).
+std::size_t Utf8OffsetOfUnits(std::string_view utf8, std::size_t units);
 
 }  // namespace speech

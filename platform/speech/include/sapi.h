@@ -106,6 +106,29 @@ protected:
 DECLARE_INTERFACE_IID(ISpStream, "{12E3CCA9-7518-44C5-A5E7-BA5A79CB929E}");
 DECLARE_INTERFACE_BASE(ISpStream, ISpStreamFormat);
 
+// The engine's own extension of its file stream: the container, tags and
+// chapters of a compressed audio file. A file stream picks its container by the
+// bound file's extension (.wav .flac .opus .ogg .mp3 .m4a .m4b, any letter case;
+// any other is a WAV file); a WAV file keeps no tags and no chapters.
+struct ISpAudioFile : IUnknown {
+    // Before BindToFile: the container by an extension ("opus", ".M4B") for a file
+    // whose own name does not say it (a temporary file). E_INVALIDARG for an
+    // extension that names none.
+    STDMETHOD(SetContainer)(LPCWSTR extension) = 0;
+    // A tag of the file: "title", "artist", "album" or "track" ("3/12"); E_INVALIDARG
+    // for another name. S_FALSE when the file keeps no tags.
+    STDMETHOD(SetTag)(LPCWSTR name, LPCWSTR value) = 0;
+    // A chapter that begins `position` UTF-16 units into the text of the next
+    // plain-text request spoken into the stream; added in the order of their
+    // positions. Its time in the file is where its first sound is. S_FALSE when the
+    // file keeps no chapters.
+    STDMETHOD(AddChapter)(ULONG position, LPCWSTR title) = 0;
+
+protected:
+    ~ISpAudioFile() = default;
+};
+DECLARE_INTERFACE_IID(ISpAudioFile, "{5B7C2E41-9D3A-4C6F-8E21-7A4D0C9B3E58}");
+
 struct ISpDataKey : IUnknown {
     // A null value name reads the key's default value; the string is CoTaskMemAlloc'd.
     STDMETHOD(GetStringValue)(LPCWSTR valueName, LPWSTR* value) = 0;

@@ -74,6 +74,31 @@ TEST(JobChannel, AWorkerThatIsGoneGivesNoOutcomeAndTakesNoJob)
     EXPECT_FALSE(SendJob(channel.engine.get(), EncodeJob(SampleJob("x")), channel.engine.get()));
 }
 
+TEST(JobChannel, AJobComesBackAsItWasSentWithWhereItStandsInAnEncodedFile)
+{
+    RenderJob job = SampleJob("this piece");
+    job.style.pitch = -2;
+    job.container = AudioContainer::Opus;
+    job.hasPrevious = true;
+    job.hasNext = true;
+    job.nextText = "the next piece";
+    std::optional<RenderJob> decoded = DecodeJob(EncodeJob(job));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->voice, job.voice);
+    EXPECT_EQ(decoded->style.rate, 3);
+    EXPECT_EQ(decoded->style.pitch, -2);
+    EXPECT_EQ(decoded->gain, 5000);
+    EXPECT_EQ(decoded->container, AudioContainer::Opus);
+    EXPECT_FALSE(decoded->startsFile);
+    EXPECT_TRUE(decoded->hasPrevious);
+    EXPECT_TRUE(decoded->hasNext);
+    EXPECT_EQ(decoded->text, "this piece");
+    EXPECT_EQ(decoded->nextText, "the next piece");
+    std::string unknownContainer = EncodeJob(job);
+    unknownContainer[48] = 99;  // the container's field
+    EXPECT_FALSE(DecodeJob(unknownContainer));
+}
+
 TEST(JobChannel, BytesThatAreNoJobAreBroken)
 {
     std::string job = EncodeJob(SampleJob("a piece of text"));

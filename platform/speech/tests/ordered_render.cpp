@@ -90,6 +90,9 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::map<std::size_t, Piece> pieces_;
+
+public:
+    std::vector<RenderJob> jobs;  // as they were started
 };
 
 class FakeWorker final : public PieceWorker {
@@ -125,6 +128,10 @@ private:
 HRESULT FakeWorkers::Start(const RenderJob& job, int audio, std::unique_ptr<PieceWorker>& worker)
 {
     std::size_t piece;
+    {
+        std::lock_guard lock(mutex_);
+        jobs.push_back(job);
+    }
     {
         std::lock_guard lock(mutex_);
         piece = pieces_.size();
@@ -166,6 +173,22 @@ public:
         syncsAskedAt.push_back(appended.size());
         return S_OK;
     }
+    STDMETHOD(GetPieceFormat)(PieceFormat* format) override
+    {
+        *format = PieceFormat{};
+        return S_OK;
+    }
+    STDMETHOD(TakeChapterStarts)(std::vector<ULONG>* starts) override
+    {
+        starts->clear();
+        return S_OK;
+    }
+    STDMETHOD(StartChapter)() override
+    {
+        std::lock_guard lock(mutex_);
+        chaptersStartedAt.push_back(appended.size());
+        return S_OK;
+    }
     void AwaitAppended(std::size_t bytes)
     {
         std::unique_lock lock(mutex_);
@@ -176,6 +199,7 @@ public:
     std::string appended;
     HRESULT appendResult = S_OK;
     std::vector<std::size_t> syncsAskedAt;  // the audio appended by then, per request
+    std::vector<std::size_t> chaptersStartedAt;  // likewise
 
 private:
     std::mutex mutex_;
@@ -293,6 +317,26 @@ TEST_F(OrderedRenderTest, CancellingStopsTheWorkersAndWritesNothingMore)
     EXPECT_EQ(Finish(), S_OK);
     EXPECT_TRUE(workers_.Abandoned(0));
     EXPECT_EQ(output_->appended, "");
+}
+
+TEST_F(OrderedRenderTest, ChaptersStartBeforeTheirFirstPieceAndEncodedPiecesKnowTheirNeighbours)
+{
+    layout_.base.container = AudioContainer::Opus;
+    layout_.startsFile = true;
+    layout_.chapterPieces = {0, 2, 2};  // the third chapter starts where the second does
+    StartRender(3);
+    for (std::size_t piece : {2, 1, 0}) workers_.Release(piece);
+    ASSERT_EQ(Finish(), S_OK);
+    EXPECT_EQ(output_->chaptersStartedAt, (std::vector<std::size_t>{0, 2 * kAudioBytes, 2 * kAudioBytes}));
+
+    ASSERT_EQ(workers_.jobs.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const RenderJob& job = workers_.jobs[i];
+        EXPECT_EQ(job.startsFile, i == 0);
+        EXPECT_EQ(job.hasPrevious, i > 0);
+        EXPECT_EQ(job.hasNext, i < 2);
+        EXPECT_EQ(job.nextText, i < 2 ? std::string(4, static_cast<char>('B' + i)) : "");
+    }
 }
 
 }  // namespace

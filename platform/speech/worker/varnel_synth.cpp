@@ -4,6 +4,7 @@
 // so a piece sounds the same whichever pieces the worker rendered before; loading
 // a copy costs far less than starting a process. espeak-ng keeps its state in
 // globals, so the engine renders pieces side by side in processes of their own.
+#include "encoding/encoded_piece_job.h"
 #include "job_channel.h"
 #include "wav_file_writer.h"
 
@@ -55,6 +56,10 @@ struct Rendered {
 
 Rendered Render(const speech::RenderJob& job, int audio)
 {
+    if (job.container != speech::AudioContainer::Wav) {
+        speech::EncodedPieceOutcome encoded = speech::RenderEncodedPiece(job, audio);
+        return {encoded.exit, encoded.result};
+    }
     Output output(audio);
     speech::WorkerExit exit =
         speech::RunJob(job, [&](const std::uint8_t* data, std::size_t count) { return output.Add(data, count); });

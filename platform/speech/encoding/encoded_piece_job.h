@@ -1,0 +1,16 @@
+// A render worker's job whose file is compressed: the piece is synthesized,
+// encoded, and left in its scratch file as a summary and packet records.
+#pragma once
+
+#include "../render_job.h"
+
+namespace speech {
+
+struct EncodedPieceOutcome {
+    WorkerExit exit = kWorkerDone;
+    HRESULT result = S_OK;
+};
+
+EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd);
+
+}  // namespace speech
