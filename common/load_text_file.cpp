@@ -92,7 +92,9 @@ WCHAR* ConvertKept(const std::string& kept)
 
 }  // namespace
 
-BOOL LoadTextFile(const char* path, WCHAR** out)
+namespace {
+
+BOOL Load(const char* path, WCHAR** out, bool countMessage, std::size_t* keptBytes)
 {
     msvcrt::FILE* file = OpenText(path);
     if (!file) {
@@ -111,8 +113,11 @@ BOOL LoadTextFile(const char* path, WCHAR** out)
         ReportProblem("the text of %s does not fit in memory", path);
         return FALSE;
     }
-    std::printf("%d char to be conerted......", static_cast<int>(kept.size()));
-    std::fflush(stdout);  // no line end follows, and rendering can take a while
+    if (keptBytes) *keptBytes = kept.size();
+    if (countMessage) {
+        std::printf("%d char to be conerted......", static_cast<int>(kept.size()));
+        std::fflush(stdout);  // no line end follows, and rendering can take a while
+    }
     if (kept.empty()) return TRUE;
     WCHAR* text = ConvertKept(kept);
     if (!text) {
@@ -122,4 +127,13 @@ BOOL LoadTextFile(const char* path, WCHAR** out)
     if (out) *out = text;
     else delete[] text;
     return TRUE;
+}
+
+}  // namespace
+
+BOOL LoadTextFile(const char* path, WCHAR** out) { return Load(path, out, true, nullptr); }
+
+BOOL LoadTextFileWithoutCount(const char* path, WCHAR** out, std::size_t* keptBytes)
+{
+    return Load(path, out, false, keptBytes);
 }

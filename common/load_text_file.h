@@ -18,5 +18,8 @@
 // input (/dev/zero, a pipe that never ends) stops there long before memory
 // runs short.
 BOOL LoadTextFile(const char* path, WCHAR** out);
+// The same without the count message, for a caller that prints something else
+// (narrate --chapters); *keptBytes receives the number of bytes kept.
+BOOL LoadTextFileWithoutCount(const char* path, WCHAR** out, std::size_t* keptBytes);
 
 inline constexpr std::size_t kLargestKeptText = std::size_t{64} << 20;

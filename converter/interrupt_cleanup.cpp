@@ -2,13 +2,15 @@
 
 #include <winbase.h>
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 namespace narrate {
 
 struct InterruptCleanup::State {
     std::mutex mutex;
-    std::string tracked;
+    std::vector<std::string> tracked;
     bool interrupted = false;
 };
 
@@ -30,18 +32,18 @@ bool InterruptCleanup::CreateTracked(const std::string& path, const std::functio
     State& s = state();
     std::lock_guard lock(s.mutex);
     if (s.interrupted) return false;
-    s.tracked = path;
+    s.tracked.push_back(path);
     create();
     return true;
 }
 
-bool InterruptCleanup::FinishTracked(const std::function<void()>& finish)
+bool InterruptCleanup::FinishTracked(const std::string& path, const std::function<void()>& finish)
 {
     State& s = state();
     std::lock_guard lock(s.mutex);
     if (s.interrupted) return false;
     finish();
-    s.tracked.clear();
+    s.tracked.erase(std::remove(s.tracked.begin(), s.tracked.end(), path), s.tracked.end());
     return true;
 }
 
@@ -50,7 +52,7 @@ void InterruptCleanup::Interrupt()
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.interrupted = true;
-    if (!s.tracked.empty()) DeleteFileA(s.tracked.c_str());
+    for (const std::string& path : s.tracked) DeleteFileA(path.c_str());
     s.tracked.clear();
 }
 

@@ -1,8 +1,8 @@
 // What an interruption (Ctrl+C, a closed console, SIGTERM) must clean up: the
-// temporary WAV file. Creating, deleting and renaming that file happen under
-// one lock with the console control handler, so an interruption either finds
-// the file and deletes it, or comes after the rename and leaves the complete
-// output.
+// temporary audio files (one per chapter with --split). Creating, deleting and
+// renaming them happen under one lock with the console control handler, so an
+// interruption either finds a file and deletes it, or comes after its rename and
+// leaves the complete output.
 #pragma once
 
 #include <functional>
@@ -17,10 +17,10 @@ public:
     // Runs `create` unless an interruption came first (false then). From then on an
     // interruption deletes `path`.
     bool CreateTracked(const std::string& path, const std::function<void()>& create);
-    // Runs `finish` (which renames or deletes the tracked file) unless an
+    // Runs `finish` (which renames or deletes the tracked file `path`) unless an
     // interruption came first (false then); the path is no longer tracked.
-    bool FinishTracked(const std::function<void()>& finish);
-    // Deletes the tracked file and refuses further work; from the control handler.
+    bool FinishTracked(const std::string& path, const std::function<void()>& finish);
+    // Deletes the tracked files and refuses further work; from the control handler.
     void Interrupt();
 
 private:

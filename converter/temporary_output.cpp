@@ -49,7 +49,7 @@ bool TemporaryOutput::Commit()
     if (!created_) return false;
     BOOL moved = FALSE;
     DWORD error = ERROR_SUCCESS;
-    bool ran = InterruptCleanup::Instance().FinishTracked([&] {
+    bool ran = InterruptCleanup::Instance().FinishTracked(path_, [&] {
         moved = MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
         if (!moved) {
             error = GetLastError();
@@ -64,7 +64,7 @@ bool TemporaryOutput::Commit()
 void TemporaryOutput::Discard()
 {
     if (!created_) return;
-    InterruptCleanup::Instance().FinishTracked([&] { DeleteFileA(path_.c_str()); });
+    InterruptCleanup::Instance().FinishTracked(path_, [&] { DeleteFileA(path_.c_str()); });
     created_ = false;
 }
 

@@ -9,6 +9,8 @@
 #include <sphelper.h>
 #include <winbase.h>
 
+#include <memory>
+
 namespace narrate {
 namespace {
 
@@ -48,81 +50,126 @@ HRESULT CurrentOutputFormat(ISpVoice* voice, CComPtr<ISpStreamFormat>& previous,
     return hr;
 }
 
-HRESULT BindTemporary(const char* target, TemporaryOutput& temporary, const CSpStreamFormat& format,
-                      CComPtr<ISpStream>& wav)
+// "WAV file" where the old messages said so, "audio file" for the other containers.
+const char* FileNoun(const std::string& path)
+{
+    return AudioExtension(path).value_or("wav") == "wav" ? "WAV file" : "audio file";
+}
+
+// The container, tags and chapter marks go to the stream before it is bound.
+HRESULT DescribeFile(ISpStream* stream, const OutputFile& file)
+{
+    CComPtr<ISpAudioFile> audio;
+    HRESULT hr = stream->QueryInterface(IID_ISpAudioFile, reinterpret_cast<void**>(&audio));
+    if (FAILED(hr)) return hr;
+    const std::string extension = AudioExtension(file.path).value_or("wav");
+    if (hr = audio->SetContainer(std::u16string(extension.begin(), extension.end()).c_str()); FAILED(hr)) return hr;
+    const std::pair<const char16_t*, const std::u16string*> tags[] = {
+        {u"title", &file.title}, {u"artist", &file.artist}, {u"album", &file.album}, {u"track", &file.track}};
+    for (const auto& [name, value] : tags)
+        if (!value->empty())
+            if (hr = audio->SetTag(name, value->c_str()); FAILED(hr)) return hr;
+    for (const InputChapter& chapter : file.chapters)
+        if (hr = audio->AddChapter(static_cast<ULONG>(chapter.start), chapter.title.c_str()); FAILED(hr)) return hr;
+    return S_OK;
+}
+
+HRESULT BindTemporary(const OutputFile& file, TemporaryOutput& temporary, const CSpStreamFormat& format,
+                      CComPtr<ISpStream>& stream)
 {
     std::optional<std::u16string> name = WidePath(temporary.path().c_str());
     if (!name) {
         ReportFailure("the path %s cannot be converted to UTF-16", temporary.path().c_str());
         return E_INVALIDARG;
     }
-    HRESULT hr = E_ABORT;
-    bool created = temporary.Create([&] {
-        hr = SPBindToFile(name->c_str(), SPFM_CREATE_ALWAYS, &wav, &format.FormatId(), format.WaveFormatExPtr(),
-                          SPFEI_ALL_EVENTS);
-    });
-    if (!created) ReportFailure("interrupted before the WAV file was created");
-    else if (FAILED(hr))
-        ReportFailure("cannot create the WAV file %s as %s: %s", target, temporary.path().c_str(), InWords(hr).c_str());
+    HRESULT hr = stream.CoCreateInstance(CLSID_SpStream, nullptr, CLSCTX_ALL);
+    if (SUCCEEDED(hr)) hr = DescribeFile(stream, file);
+    if (SUCCEEDED(hr)) {
+        hr = E_ABORT;
+        const bool created = temporary.Create([&] {
+            hr = stream->BindToFile(name->c_str(), SPFM_CREATE_ALWAYS, &format.FormatId(), format.WaveFormatExPtr(),
+                                    SPFEI_ALL_EVENTS);
+        });
+        if (!created) {
+            stream.Release();
+            ReportFailure("interrupted before the %s was created", FileNoun(file.path));
+            return E_ABORT;
+        }
+    }
+    if (FAILED(hr)) {
+        stream.Release();
+        ReportFailure("cannot create the %s %s as %s: %s", FileNoun(file.path), file.path.c_str(),
+                      temporary.path().c_str(), InWords(hr).c_str());
+    }
     return hr;
 }
 
 // Waits in short steps, showing how far the voice is between them.
-HRESULT WaitShowingProgress(ISpVoice* voice, ISpStream* wav, const WCHAR* text, const CSpStreamFormat& format)
+HRESULT WaitShowingProgress(ISpVoice* voice, ISpStream* stream, const std::u16string& text,
+                            const CSpStreamFormat& format)
 {
     constexpr ULONG kStepMs = 100;
-    std::size_t length = text ? std::char_traits<WCHAR>::length(text) : 0;
     const WAVEFORMATEX* wave = format.WaveFormatExPtr();
-    ProgressLine progress(ProgressTerminal(), OutputIsTerminal(), length, wave ? wave->nAvgBytesPerSec : 0);
+    ProgressLine progress(ProgressTerminal(), OutputIsTerminal(), text.size(), wave ? wave->nAvgBytesPerSec : 0);
     HRESULT hr;
-    while ((hr = voice->WaitUntilDone(kStepMs)) == S_FALSE) progress.Update(voice, wav);
+    while ((hr = voice->WaitUntilDone(kStepMs)) == S_FALSE) progress.Update(voice, stream);
     return hr;
 }
 
-HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* wav, const WCHAR* text, const CSpStreamFormat& format)
+HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* stream, const OutputFile& file, const CSpStreamFormat& format)
 {
-    HRESULT hr = voice->SetOutput(wav, TRUE);
+    HRESULT hr = voice->SetOutput(stream, TRUE);
     if (FAILED(hr)) {
-        ReportFailure("the voice's output could not be set to the WAV file: %s", InWords(hr).c_str());
+        ReportFailure("the voice's output could not be set to the %s: %s", FileNoun(file.path), InWords(hr).c_str());
         return hr;
     }
-    hr = voice->Speak(text, SPF_ASYNC | SPF_IS_NOT_XML, nullptr);
+    hr = voice->Speak(file.text.empty() ? nullptr : file.text.c_str(), SPF_ASYNC | SPF_IS_NOT_XML, nullptr);
     if (FAILED(hr)) {
         ReportFailure("the text could not be queued for speaking: %s", InWords(hr).c_str());
         return hr;
     }
-    hr = WaitShowingProgress(voice, wav, text, format);
+    hr = WaitShowingProgress(voice, stream, file.text, format);
     if (hr != S_OK) ReportFailure("rendering the text failed: %s", InWords(FAILED(hr) ? hr : E_FAIL).c_str());
     return hr == S_OK ? S_OK : E_FAIL;
 }
 
-// Binds a temporary file, speaks into it, sets the previous output again and moves
-// the finished file over the output.
-bool RenderToFile(ISpVoice* voice, const RunSettings& settings, const WCHAR* text)
+// Binds a temporary file, speaks into it and sets the previous output again; the
+// file stays temporary until every file of the run is complete.
+bool RenderToTemporary(ISpVoice* voice, const OutputFile& file, TemporaryOutput& temporary)
 {
-    TemporaryOutput temporary(settings.outputPath);
     CSpStreamFormat format;
     CComPtr<ISpStreamFormat> previous;
-    CComPtr<ISpStream> wav;
+    CComPtr<ISpStream> stream;
     HRESULT hr = CurrentOutputFormat(voice, previous, format);
-    if (SUCCEEDED(hr)) hr = BindTemporary(settings.outputPath, temporary, format, wav);
-    if (SUCCEEDED(hr)) hr = SpeakIntoFile(voice, wav, text, format);
-    if (wav) {
+    if (SUCCEEDED(hr)) hr = BindTemporary(file, temporary, format, stream);
+    if (SUCCEEDED(hr)) hr = SpeakIntoFile(voice, stream, file, format);
+    if (stream) {
         // Closing finishes the file and tells whether its last bytes reached the disk.
-        HRESULT closed = wav->Close();
+        HRESULT closed = stream->Close();
         if (FAILED(closed) && SUCCEEDED(hr)) {
-            ReportFailure("the WAV file could not be finished: %s", InWords(closed).c_str());
+            ReportFailure("the %s could not be finished: %s", FileNoun(file.path), InWords(closed).c_str());
             hr = closed;
         }
-        wav.Release();
+        stream.Release();
     }
     if (HRESULT restored = voice->SetOutput(previous, FALSE); FAILED(restored))
         ReportFailure("the voice's previous output could not be set again: %s", InWords(restored).c_str());
-    if (FAILED(hr)) return false;
-    if (!temporary.Commit()) {
-        ReportFailure("cannot replace %s with the new WAV file: %s", settings.outputPath,
-                      InWords(HRESULT_FROM_WIN32(GetLastError())).c_str());
-        return false;
+    return SUCCEEDED(hr);
+}
+
+bool RenderFiles(ISpVoice* voice, const std::vector<OutputFile>& files)
+{
+    std::vector<std::unique_ptr<TemporaryOutput>> temporaries;
+    for (const OutputFile& file : files) {
+        temporaries.push_back(std::make_unique<TemporaryOutput>(file.path));
+        if (!RenderToTemporary(voice, file, *temporaries.back())) return false;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!temporaries[i]->Commit()) {
+            ReportFailure("cannot replace %s with the new %s: %s", files[i].path.c_str(), FileNoun(files[i].path),
+                          InWords(HRESULT_FROM_WIN32(GetLastError())).c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -130,15 +177,24 @@ bool RenderToFile(ISpVoice* voice, const RunSettings& settings, const WCHAR* tex
 }  // namespace
 
 RenderOutcome SelectAndRender(ISpVoice* voice, ISpObjectToken* token, HRESULT walkResult,
-                              const RunSettings& settings, const WCHAR* text)
+                              const RunSettings& settings, const std::vector<OutputFile>& files)
 {
     RenderOutcome outcome;
     outcome.walkResult = SelectVoice(voice, token, walkResult, settings.voiceNumber);
     // A voice that is not the asked one must not speak, not even into the file.
     if (FAILED(outcome.walkResult)) return outcome;
     ApplyRateAndVolume(voice, settings);
-    outcome.rendered = RenderToFile(voice, settings, text);
+    outcome.rendered = RenderFiles(voice, files);
     return outcome;
+}
+
+RenderOutcome SelectAndRender(ISpVoice* voice, ISpObjectToken* token, HRESULT walkResult,
+                              const RunSettings& settings, const WCHAR* text)
+{
+    OutputFile file;
+    file.path = settings.outputPath ? settings.outputPath : "";
+    if (text) file.text = text;
+    return SelectAndRender(voice, token, walkResult, settings, std::vector<OutputFile>{file});
 }
 
 }  // namespace narrate
