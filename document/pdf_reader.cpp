@@ -8,6 +8,7 @@
 #include "pdf_paragraphs.h"
 #include "pdf_running_heads.h"
 #include "pdf_xmp.h"
+#include "too_long.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -23,14 +24,6 @@ Reading Problem(std::string problem)
     Reading reading;
     reading.problem = std::move(problem);
     return reading;
-}
-
-std::string TooLong(std::size_t largestText)
-{
-    const std::size_t mebibyte = std::size_t{1} << 20;
-    const std::string size = largestText % mebibyte == 0 ? std::to_string(largestText / mebibyte) + " MiB"
-                                                         : std::to_string(largestText) + " bytes";
-    return "has more than " + size + " of text, the most that is read";
 }
 
 // Reads the pages until their text passes the largest size: the text that
@@ -72,13 +65,13 @@ Reading ReadPdf(const std::string& path, std::size_t largestText)
 
     std::vector<PdfPage> pages;
     bool anyText = false;
-    if (!ReadPages(file, largestText, pages, anyText)) return Problem(TooLong(largestText));
+    if (!ReadPages(file, largestText, pages, anyText)) return Problem(TooLongProblem(largestText));
     if (!anyText) return Problem(kNoTextLayer);
     std::vector<PdfMark> marks = file.TopLevelMarks();
     RemoveRunningHeads(pages, marks);
 
     ChapterBuilder builder(largestText);
-    if (!FlowParagraphs(pages, std::move(marks), builder)) return Problem(TooLong(largestText));
+    if (!FlowParagraphs(pages, std::move(marks), builder)) return Problem(TooLongProblem(largestText));
     pages.clear();
 
     std::string title = CollapseSpace(file.Title()), author = CollapseSpace(file.Author());
