@@ -10,3 +10,4 @@ int FuzzCommandLine(const std::uint8_t* data, std::size_t size);
 int FuzzMarkup(const std::uint8_t* data, std::size_t size);
 int FuzzVariant(const std::uint8_t* data, std::size_t size);
 int FuzzWire(const std::uint8_t* data, std::size_t size);
+int FuzzMarkdown(const std::uint8_t* data, std::size_t size);

@@ -26,6 +26,7 @@ const Target kTargets[] = {
     {"markup", &FuzzMarkup},
     {"variant", &FuzzVariant},
     {"wire", &FuzzWire},
+    {"markdown", &FuzzMarkdown},
 };
 
 std::vector<std::filesystem::path> CorpusFiles(const char* target)

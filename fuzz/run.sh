@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 build=${1:-build-fuzz}
 seconds=${2:-60}
-targets=${FUZZ_TARGETS:-textload profile command_line markup variant wire}
+targets=${FUZZ_TARGETS:-textload profile command_line markup variant wire markdown}
 jobs=${JOBS:-$(nproc)}
 
 launcher=()
