@@ -6,6 +6,9 @@
 
 #include <sapi.h>
 
+#include <algorithm>
+#include <deque>
+
 namespace speech {
 namespace {
 
@@ -18,17 +21,21 @@ public:
 
     bool Start(std::uint32_t from, std::uint32_t to, std::uint16_t channels)
     {
-        auto toInner = [this](bool following) {
-            return [this, following](const std::int16_t* samples, std::size_t frames) {
-                return following ? inner_->PushFollowing(samples, frames) : inner_->Push(samples, frames);
-            };
-        };
-        own_ = RateConverter::Create(from, to, channels, toInner(false));
-        following_ = RateConverter::Create(from, to, channels, toInner(true));
+        channels_ = channels;
+        own_ = RateConverter::Create(from, to, channels, [this](const std::int16_t* samples, std::size_t frames) {
+            return PushConverted(samples, frames);
+        });
+        following_ = RateConverter::Create(from, to, channels, [this](const std::int16_t* samples, std::size_t frames) {
+            return inner_->PushFollowing(samples, frames);
+        });
         return own_ && following_;
     }
 
-    HRESULT Push(const std::int16_t* samples, std::size_t frames) override { return own_->Push(samples, frames); }
+    HRESULT Push(const std::int16_t* samples, std::size_t frames) override
+    {
+        pushed_ += frames;
+        return own_->Push(samples, frames);
+    }
     std::size_t FollowingFramesWanted() const override
     {
         const std::size_t wanted = inner_->FollowingFramesWanted();
@@ -39,7 +46,8 @@ public:
         if (HRESULT hr = EndOwn(); FAILED(hr)) return hr;
         return following_->Push(samples, frames);
     }
-    void MarkChapter() override { inner_->MarkChapter(); }
+    // The converter holds samples back: the mark goes where the samples before it end.
+    void MarkChapter() override { marks_.push_back(static_cast<std::uint64_t>(static_cast<double>(pushed_) * ratio_ + 0.5)); }
     HRESULT Finish(PieceSummary& summary) override
     {
         if (HRESULT hr = EndOwn(); FAILED(hr)) return hr;
@@ -53,12 +61,36 @@ private:
     {
         if (ownEnded_) return S_OK;
         ownEnded_ = true;
-        return own_->Finish();
+        HRESULT hr = own_->Finish();
+        for (; !marks_.empty(); marks_.pop_front()) inner_->MarkChapter();
+        return hr;
+    }
+
+    // Converted samples reach the inner encoder with the marks between them.
+    HRESULT PushConverted(const std::int16_t* samples, std::size_t frames)
+    {
+        while (frames > 0) {
+            std::size_t take = frames;
+            if (!marks_.empty()) take = static_cast<std::size_t>(std::min<std::uint64_t>(take, marks_.front() - std::min(marks_.front(), converted_)));
+            if (take == 0) {
+                inner_->MarkChapter();
+                marks_.pop_front();
+                continue;
+            }
+            if (HRESULT hr = inner_->Push(samples, take); FAILED(hr)) return hr;
+            samples += take * channels_;
+            frames -= take;
+            converted_ += take;
+        }
+        return S_OK;
     }
 
     std::unique_ptr<PieceEncoder> inner_;
     double ratio_;
+    std::uint16_t channels_ = 1;
     std::unique_ptr<RateConverter> own_, following_;
+    std::uint64_t pushed_ = 0, converted_ = 0;  // frames in, and out of the own converter
+    std::deque<std::uint64_t> marks_;            // converted frames before each mark
     bool ownEnded_ = false;
 };
 
