@@ -28,12 +28,13 @@ std::string ToAnsi(const std::u16string& wide)
 
 std::u16string FromAscii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
-// A chapter title as part of a file name: no folder separators or control
-// characters, no dots or blanks at its ends, not too long.
+// A chapter title as part of a file name: none of the characters that a folder
+// separator or the file systems of players and memory cards refuse, no dots or
+// blanks at its ends, not too long.
 std::u16string TitleForFileName(std::u16string title)
 {
     for (char16_t& c : title)
-        if (c == u'/' || c == u'\\' || c < 0x20) c = u' ';
+        if (c < 0x20 || std::u16string_view(u"/\\:*?\"<>|").find(c) != std::u16string_view::npos) c = u' ';
     std::u16string tidy;
     for (char16_t c : title)
         if (c != u' ' || (!tidy.empty() && tidy.back() != u' ')) tidy += c;

@@ -2,7 +2,7 @@
 // on the workers and in one piece, and judged by FFmpeg: they decode, last as long
 // as their samples, join without a gap or a click, and carry their tags and
 // chapters, each chapter marked where its speech begins.
-#include "decoded_file.h"
+#include <decoded_media.h>
 #include "join_measure.h"
 
 #include "../speech_test_support.h"
