@@ -36,7 +36,7 @@ int MessageBoxHook::Answer(const MessageBoxCall& call)
     return answer_(calls_.back());
 }
 
-std::optional<CString> FileDialogHook::Choose(const FileDialogCall& call)
+std::optional<FileDialogChoice> FileDialogHook::Choose(const FileDialogCall& call)
 {
     calls_.push_back(call);
     return choose_(calls_.back());

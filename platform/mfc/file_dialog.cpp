@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace afx_detail;
 namespace fs = std::filesystem;
@@ -36,15 +38,36 @@ QStringList NameFilters(const CString& filter)
     return filters;
 }
 
-// The extension to add to a chosen name without one: "txt" from "txt", ".txt" or "*.txt".
-std::string DefaultExtension(const CString& defExt)
+// An extension from "txt", ".txt" or "*.txt"; none from a pattern of several or a wildcard.
+std::string ExtensionOf(const std::string& pattern)
 {
-    std::string ext = defExt.str();
+    std::string ext = pattern;
     while (!ext.empty() && (ext.front() == '*' || ext.front() == '.')) ext.erase(ext.begin());
-    return ext.find_first_of("*?") == std::string::npos ? ext : std::string();
+    return ext.find_first_of("*?;") == std::string::npos ? ext : std::string();
 }
 
-std::optional<CString> AskPerson(const afxtest::FileDialogCall& call, const CString& lastChoice)
+// The pattern of the `index`th filter (1-based) of "label|pattern|label|pattern||".
+std::string FilterPattern(const CString& filter, DWORD index)
+{
+    std::vector<std::string> parts;
+    std::string rest = filter.str();
+    for (std::size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
+        parts.push_back(rest.substr(0, bar));
+    parts.push_back(rest);
+    const std::size_t at = 2 * std::size_t{index} - 1;
+    return index >= 1 && at < parts.size() ? parts[at] : std::string();
+}
+
+// The extension a name typed without one gets: as Windows does, the chosen
+// filter's when the dialog has a default extension at all, else that default.
+std::string DefaultExtension(const CString& defExt, const CString& filter, DWORD filterIndex)
+{
+    if (defExt.IsEmpty()) return {};
+    const std::string chosen = ExtensionOf(FilterPattern(filter, filterIndex));
+    return chosen.empty() ? ExtensionOf(defExt.str()) : chosen;
+}
+
+std::optional<afxtest::FileDialogChoice> AskPerson(const afxtest::FileDialogCall& call, const CString& lastChoice)
 {
     if (IsOffscreen()) {
         std::fprintf(stderr, "mfc: file dialog with no test hook on the offscreen platform; cancelled\n");
@@ -58,10 +81,13 @@ std::optional<CString> AskPerson(const afxtest::FileDialogCall& call, const CStr
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the framework asks, as OFN_OVERWRITEPROMPT says
     const QStringList filters = NameFilters(call.filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (call.filterIndex >= 1 && call.filterIndex <= static_cast<DWORD>(filters.size()))
+        dialog.selectNameFilter(filters[static_cast<qsizetype>(call.filterIndex - 1)]);
     const CString& name = lastChoice.IsEmpty() ? call.fileName : lastChoice;
     if (!name.IsEmpty() && !HasWildcard(name)) dialog.selectFile(FromAnsi(name));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return CString(ToAnsi(dialog.selectedFiles().front()).c_str());
+    const auto filter = static_cast<DWORD>(filters.indexOf(dialog.selectedNameFilter()) + 1);
+    return afxtest::FileDialogChoice(CString(ToAnsi(dialog.selectedFiles().front()).c_str()), filter);
 }
 
 bool Confirm(const afxtest::FileDialogCall& call, const std::string& path, const char* question, UINT icon)
@@ -105,7 +131,8 @@ INT_PTR CFileDialog::DoModal()
                                  initialDir,
                                  m_ofn.lpstrTitle ? CString(m_ofn.lpstrTitle) : CString(m_bOpenFileDialog ? "Open" : "Save As"),
                                  m_ofn.hwndOwner ? m_ofn.hwndOwner : (ActiveModalDialog() ? ActiveModalDialog()->handle() : nullptr),
-                                 0};
+                                 0,
+                                 m_ofn.nFilterIndex};
     CString lastChoice;
     for (;;) {
         ++call.attempt;
@@ -115,14 +142,16 @@ INT_PTR CFileDialog::DoModal()
             return IDCANCEL;
         }
         if (!hook) EnsureApplication();
-        const std::optional<CString> choice = hook ? hook->Choose(call) : AskPerson(call, lastChoice);
-        if (!choice || choice->IsEmpty()) return IDCANCEL;
-        lastChoice = *choice;
+        const std::optional<afxtest::FileDialogChoice> choice = hook ? hook->Choose(call) : AskPerson(call, lastChoice);
+        if (!choice || choice->path.IsEmpty()) return IDCANCEL;
+        lastChoice = choice->path;
+        if (choice->filterIndex) m_ofn.nFilterIndex = call.filterIndex = choice->filterIndex;
 
-        fs::path path(choice->str());
+        fs::path path(choice->path.str());
         if (path.is_relative()) path = fs::path(initialDir.str()) / path;
         path = path.lexically_normal();
-        const std::string ext = DefaultExtension(m_ofn.lpstrDefExt ? CString(m_ofn.lpstrDefExt) : CString());
+        const std::string ext = DefaultExtension(m_ofn.lpstrDefExt ? CString(m_ofn.lpstrDefExt) : CString(), m_strFilter,
+                                                 m_ofn.nFilterIndex);
         if (!path.has_extension() && !ext.empty()) path += "." + ext;
         const std::string full = path.string();
 

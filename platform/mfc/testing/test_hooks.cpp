@@ -48,6 +48,15 @@ MessageBoxHook::MessageBoxHook(std::function<int(const MessageBoxCall&)> answer)
 MessageBoxHook::~MessageBoxHook() { MessageBoxHookTop() = previous_; }
 
 FileDialogHook::FileDialogHook(std::function<std::optional<CString>(const FileDialogCall&)> choose)
+    : FileDialogHook([choose = std::move(choose)](const FileDialogCall& call) -> std::optional<FileDialogChoice> {
+          std::optional<CString> path = choose(call);
+          if (!path) return std::nullopt;
+          return FileDialogChoice(*path, 0);
+      })
+{
+}
+
+FileDialogHook::FileDialogHook(std::function<std::optional<FileDialogChoice>(const FileDialogCall&)> choose)
     : choose_(std::move(choose)), previous_(FileDialogHookTop())
 {
     FileDialogHookTop() = this;

@@ -100,6 +100,27 @@ TEST_F(FileDialogTest, RelativeNamesDefaultExtensionAndNoChangeDir)
     EXPECT_EQ(fs::current_path(), before);  // a save dialog with OFN_NOCHANGEDIR keeps it
 }
 
+TEST_F(FileDialogTest, ANameWithoutExtensionTakesTheChosenFiltersExtension)
+{
+    const char* filter = "wav File|*.wav|Opus audio|*.opus|Texts|*.txt;*.md||";
+    auto saveAs = [&](const char* defExt, DWORD shownFilter, DWORD chosenFilter) {
+        afxtest::FileDialogHook files([&](const afxtest::FileDialogCall& call) {
+            EXPECT_EQ(call.filterIndex, shownFilter);
+            return std::optional<afxtest::FileDialogChoice>(afxtest::FileDialogChoice("book", chosenFilter));
+        });
+        CFileDialog dialog(FALSE, defExt, nullptr, OFN_NOCHANGEDIR, filter);
+        dialog.m_ofn.lpstrInitialDir = folder_.path().c_str();
+        dialog.m_ofn.nFilterIndex = shownFilter;
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(dialog.m_ofn.nFilterIndex, chosenFilter ? chosenFilter : shownFilter);
+        return std::string(dialog.GetFileName().GetString());
+    };
+    EXPECT_EQ(saveAs("wav", 1, 2), "book.opus");
+    EXPECT_EQ(saveAs("wav", 2, 0), "book.opus");  // the filter shown, when none was chosen
+    EXPECT_EQ(saveAs("wav", 3, 0), "book.wav");   // a filter of several patterns: the default
+    EXPECT_EQ(saveAs(nullptr, 2, 0), "book");     // no default extension: the name as typed
+}
+
 TEST_F(FileDialogTest, LongPathsAreNeverCut)
 {
     const std::string dir = (folder_ / std::string(200, 'd')).string() + "/" + std::string(200, 'e');

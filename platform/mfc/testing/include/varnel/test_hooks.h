@@ -63,6 +63,15 @@ struct FileDialogCall {
     CString title;
     HWND owner;
     int attempt;         // 1 for the first showing, 2 after a declined prompt, ...
+    DWORD filterIndex;   // the filter shown, 1-based
+};
+
+// What a person picks in a file dialog: a path and the filter chosen last (0: the
+// one shown), whose extension a save dialog gives a name typed without one.
+struct FileDialogChoice {
+    FileDialogChoice(CString chosen, DWORD filter) : path(std::move(chosen)), filterIndex(filter) {}
+    CString path;
+    DWORD filterIndex;
 };
 
 // While alive, file dialogs ask `choose` instead of a person: a path (CP_ACP; a
@@ -72,6 +81,7 @@ struct FileDialogCall {
 class FileDialogHook {
 public:
     explicit FileDialogHook(std::function<std::optional<CString>(const FileDialogCall&)> choose);
+    explicit FileDialogHook(std::function<std::optional<FileDialogChoice>(const FileDialogCall&)> choose);
     ~FileDialogHook();
     FileDialogHook(const FileDialogHook&) = delete;
     FileDialogHook& operator=(const FileDialogHook&) = delete;
@@ -79,10 +89,10 @@ public:
     const std::vector<FileDialogCall>& Calls() const { return calls_; }
 
     // Framework internal.
-    std::optional<CString> Choose(const FileDialogCall& call);
+    std::optional<FileDialogChoice> Choose(const FileDialogCall& call);
 
 private:
-    std::function<std::optional<CString>(const FileDialogCall&)> choose_;
+    std::function<std::optional<FileDialogChoice>(const FileDialogCall&)> choose_;
     std::vector<FileDialogCall> calls_;
     FileDialogHook* previous_;
 };
