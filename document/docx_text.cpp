@@ -44,7 +44,7 @@ public:
         } else if (inStyle_ && element.local == "basedOn") {
             style_.basedOn = std::string(WordAttr(element, "val"));
         } else if (inStyle_ && element.local == "outlineLvl") {
-            style_.outlineLevel = std::atoi(std::string(WordAttr(element, "val")).c_str());
+            style_.outlineLevel = LevelNumber(WordAttr(element, "val"), -1);
         }
     }
     void End(const Element& element) override
@@ -85,7 +85,7 @@ public:
         } else if (name == "pStyle") {
             style_ = std::string(WordAttr(element, "val"));
         } else if (name == "outlineLvl" && runDepth_ == 0) {
-            directOutline_ = std::atoi(std::string(WordAttr(element, "val")).c_str());
+            directOutline_ = LevelNumber(WordAttr(element, "val"), -1);
         } else if (name == "r") {
             runDepth_ = depth_;
             hidden_ = false;
@@ -145,7 +145,7 @@ private:
         if (use.role == DocxStyles::Role::Contents) return;
         Block block{std::move(text), use.role == DocxStyles::Role::Heading ? use.level : 0,
                     use.role == DocxStyles::Role::Title};
-        if (directOutline_ >= 0 && directOutline_ < 9) block.level = directOutline_ + 1;
+        if (directOutline_ >= 0 && directOutline_ < 9 && !block.titleBlock) block.level = directOutline_ + 1;
         result_.blocks.push_back(std::move(block));
     }
 

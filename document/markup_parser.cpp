@@ -5,6 +5,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -13,6 +14,9 @@
 
 namespace document {
 namespace {
+
+// HTML is parsed whole (see ParseMarkup): far more than any page's markup.
+constexpr std::size_t kLargestHtml = std::size_t{128} << 20;
 
 std::string_view View(const xmlChar* text) { return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view(); }
 
@@ -74,6 +78,41 @@ struct Session {
 
 Session& Of(void* user) { return *static_cast<Session*>(user); }
 
+// The length of the well-formed UTF-8 character at the front (0: none).
+std::size_t Utf8Length(std::string_view text)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                             : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    if (length == 0 || length > text.size()) return 0;
+    unsigned long c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char next = static_cast<unsigned char>(text[k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        c = c << 6 | (next & 0x3F);
+    }
+    static const unsigned long kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0;
+    return length;
+}
+
+// HTML's parser may pass on a byte of a document whose encoding it guessed
+// wrong; such bytes become U+FFFD, so that every reader hands on UTF-8.
+std::string_view ValidUtf8(std::string_view text, std::string& repaired)
+{
+    std::size_t at = 0;
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    if (at == text.size()) return text;
+    repaired.assign(text.substr(0, at));
+    while (at < text.size()) {
+        const std::size_t length = Utf8Length(text.substr(at));
+        if (length) repaired.append(text.substr(at, length));
+        else repaired.append("\xEF\xBF\xBD");
+        at += length ? length : 1;
+    }
+    return repaired;
+}
+
 // Runs a callback's work without letting an exception cross libxml2's C frames.
 template <typename Work>
 void Guarded(void* user, Work&& work)
@@ -127,10 +166,13 @@ void HtmlStart(void* user, const xmlChar* name, const xmlChar** attributes)
     Guarded(user, [&](MarkupHandler& handler) {
         Element element;
         SplitName(View(name), element.prefix, element.local);
+        std::vector<std::string> repaired;
+        for (const xmlChar** a = attributes; a && a[0]; a += 2) repaired.emplace_back();
+        std::size_t index = 0;
         for (const xmlChar** a = attributes; a && a[0]; a += 2) {
             Attribute attribute;
             SplitName(View(a[0]), attribute.prefix, attribute.local);
-            attribute.value = View(a[1]);
+            attribute.value = ValidUtf8(View(a[1]), repaired[index++]);
             element.attributes.push_back(attribute);
         }
         handler.Start(element);
@@ -153,6 +195,14 @@ void Characters(void* user, const xmlChar* text, int length)
     });
 }
 
+void HtmlCharacters(void* user, const xmlChar* text, int length)
+{
+    Guarded(user, [&](MarkupHandler& handler) {
+        std::string repaired;
+        handler.Text(ValidUtf8(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)), repaired));
+    });
+}
+
 xmlEntityPtr GetEntity(void* user, const xmlChar* name)
 {
     Session& session = Of(user);
@@ -166,7 +216,7 @@ xmlEntityPtr GetEntity(void* user, const xmlChar* name)
     }
 }
 
-// Declarations are noted, never stored: nothing can expand.
+// Declarations are noted, never stored by us: nothing can expand.
 void EntityDeclared(void* user, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
 {
     Of(user).declaresEntities = true;
@@ -203,6 +253,9 @@ xmlSAXHandler Handlers(Syntax syntax)
     } else {
         sax.startElement = HtmlStart;
         sax.endElement = HtmlEnd;
+        sax.characters = HtmlCharacters;
+        sax.cdataBlock = HtmlCharacters;
+        sax.ignorableWhitespace = HtmlCharacters;
     }
     return sax;
 }
@@ -211,6 +264,13 @@ struct ContextFree {
     Syntax syntax;
     void operator()(xmlParserCtxtPtr context) const
     {
+        // For expat's sake libxml2 keeps a SAX parse's entity declarations in
+        // a document of its own, which the context does not free. They are
+        // never used: entities are looked up in GetEntity alone.
+        if (context->myDoc) {
+            xmlFreeDoc(context->myDoc);
+            context->myDoc = nullptr;
+        }
         if (syntax == Syntax::Html) htmlFreeParserCtxt(context);
         else xmlFreeParserCtxt(context);
     }
@@ -274,15 +334,30 @@ MarkupResult ParseMarkup(const PieceSource& source, Syntax syntax, MarkupHandler
     xmlSAXHandler sax = Handlers(syntax);
     Context context(nullptr, {syntax});
     bool stopped = false;  // by the handler, or at the first fatal error
+    std::string head;      // the first bytes, which tell the parser the encoding
+    constexpr std::size_t kHeadSize = 4;
+    auto start = [&](std::string_view first) {
+        context = MakeContext(syntax, sax, session, first);
+        if (!context) throw std::bad_alloc();
+        session.context = context.get();
+    };
+    // libxml2's HTML parser guesses an encoding from what it has so far, so
+    // its result could depend on where pieces end: it gets the part whole.
+    std::string html;
+    bool htmlTooLarge = false;
     auto take = [&](std::string_view piece) {
         if (piece.empty()) return true;
+        if (syntax == Syntax::Html) {
+            htmlTooLarge = html.size() + piece.size() > kLargestHtml;
+            if (!htmlTooLarge) html.append(piece);
+            return !htmlTooLarge;
+        }
         if (!context) {
-            // The first bytes tell the parser the encoding.
-            const std::size_t head = std::min<std::size_t>(piece.size(), 4);
-            context = MakeContext(syntax, sax, session, piece.substr(0, head));
-            if (!context) throw std::bad_alloc();
-            session.context = context.get();
-            piece.remove_prefix(head);
+            const std::size_t needed = std::min(kHeadSize - head.size(), piece.size());
+            head.append(piece.substr(0, needed));
+            piece.remove_prefix(needed);
+            if (head.size() < kHeadSize) return true;
+            start(head);
         }
         if (!Push(syntax, context.get(), piece, false) || handler.Done() || session.outOfMemory) stopped = true;
         return !stopped;
@@ -293,6 +368,16 @@ MarkupResult ParseMarkup(const PieceSource& source, Syntax syntax, MarkupHandler
         result.status = MarkupResult::Status::Unreadable;
         return result;
     }
+    if (htmlTooLarge) {
+        result.status = MarkupResult::Status::Unreadable;
+        result.failure = ReadFailure{ReadFailure::Reason::TooLarge, "HTML larger than " + SizeWords(kLargestHtml)};
+        return result;
+    }
+    if (syntax == Syntax::Html && !html.empty()) {
+        start(std::string_view(html).substr(0, kHeadSize));
+        if (html.size() > kHeadSize) Push(syntax, context.get(), std::string_view(html).substr(kHeadSize), false);
+    }
+    if (!context && !head.empty()) start(head);
     if (!context) {
         result.status = syntax == Syntax::Xml ? MarkupResult::Status::Malformed : MarkupResult::Status::Parsed;
         result.problem = "the part is empty";

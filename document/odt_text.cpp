@@ -41,7 +41,8 @@ public:
             level_ = 0;
             if (element.local == "h") {
                 const std::string_view outline = element.Attr("outline-level", kText, "text");
-                level_ = outline.empty() ? 1 : std::max(1, std::atoi(std::string(outline).c_str()));
+                // ODF's levels run from 1 to 10.
+                level_ = std::clamp(LevelNumber(outline, 1), 1, 10);
             }
             style_ = std::string(element.Attr("style-name", kText, "text"));
         } else if (element.ns == kText && (element.local == "s" || element.local == "tab" || element.local == "line-break")) {

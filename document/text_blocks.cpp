@@ -40,18 +40,42 @@ std::size_t HeadingRepeatingTitle(const std::vector<Block>& blocks, std::string_
 
 void BlockText::Add(std::string_view text)
 {
-    if (tooLong_) return;
-    for (char c : text) {
-        if (IsSpace(c)) {
-            if (text_.empty() || text_.back() == ' ') continue;
-            c = ' ';
+    std::size_t at = 0;
+    while (at < text.size() && !tooLong_) {
+        if (IsSpace(text[at])) {
+            while (at < text.size() && IsSpace(text[at])) ++at;
+            if (!text_.empty() && text_.back() != ' ') Append(" ");
+            continue;
         }
-        if (++total_ > largest_) {
-            tooLong_ = true;
-            return;
-        }
-        text_ += c;
+        std::size_t end = at;
+        while (end < text.size() && !IsSpace(text[end])) ++end;
+        Append(text.substr(at, end - at));
+        at = end;
     }
+}
+
+void BlockText::Append(std::string_view run)
+{
+    if (total_ + run.size() > largest_) {
+        text_.append(run.substr(0, largest_ - total_));
+        total_ = largest_;
+        tooLong_ = true;
+        DropBrokenCharacter();
+        return;
+    }
+    text_.append(run);
+    total_ += run.size();
+}
+
+// The text stops at the limit, which may fall inside a character.
+void BlockText::DropBrokenCharacter()
+{
+    std::size_t lead = text_.size();
+    while (lead > 0 && (static_cast<unsigned char>(text_[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead == 0 || static_cast<unsigned char>(text_[lead - 1]) < 0xC0) return;
+    const unsigned char first = static_cast<unsigned char>(text_[lead - 1]);
+    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+    if (text_.size() - (lead - 1) < length) text_.resize(lead - 1);
 }
 
 std::string BlockText::Take()
@@ -117,6 +141,19 @@ FlowResult BuildFlow(const std::vector<Block>& blocks, int chapterLevel, const s
     }
     result.document = builder.Finish(title, author, fallbackTitle);
     return result;
+}
+
+int LevelNumber(std::string_view text, int otherwise)
+{
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    if (text.empty() || text.size() > 3) return otherwise;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return otherwise;
+        value = value * 10 + (c - '0');
+    }
+    return value;
 }
 
 std::string FileTitle(const std::string& path) { return std::filesystem::path(path).stem().string(); }

@@ -31,6 +31,9 @@ public:
     bool TooLong() const { return tooLong_; }
 
 private:
+    void Append(std::string_view run);
+    void DropBrokenCharacter();
+
     std::size_t largest_;
     std::size_t total_ = 0;
     bool tooLong_ = false;
@@ -56,6 +59,10 @@ FlowResult BuildFlow(const std::vector<Block>& blocks, int chapterLevel, const s
 // The highest heading level among the blocks, not counting the title block
 // (0 when there is no heading).
 int TopHeadingLevel(const std::vector<Block>& blocks, std::string_view title);
+
+// A heading or outline level as markup writes it: a small number, else
+// `otherwise` (atoi would overflow on a long one).
+int LevelNumber(std::string_view text, int otherwise);
 
 // The file's name without folder and extension: the title of last resort.
 std::string FileTitle(const std::string& path);
