@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace document {
 namespace {
@@ -51,7 +52,8 @@ std::uint32_t Little16(std::string_view bytes, std::size_t at)
 }
 
 // The mimetype stored first, as EPUB and ODT put it, from the first local
-// header alone: so an archive cut short is still known for what it is.
+// header alone: so an archive cut short is still known for what it is, and
+// reported as damaged rather than read as text.
 std::string_view FirstStoredMimetype(std::string_view head)
 {
     constexpr std::size_t kHeaderSize = 30;
@@ -68,16 +70,40 @@ std::string_view FirstStoredMimetype(std::string_view head)
     return {};
 }
 
+// The entry names of the local headers in the head, as far as each header
+// gives its data's size: a DOCX cut short is known by them.
+std::vector<std::string_view> LocalNames(std::string_view head)
+{
+    constexpr std::size_t kHeaderSize = 30;
+    constexpr std::uint32_t kSizesFollowData = 0x08;
+    std::vector<std::string_view> names;
+    std::size_t at = 0;
+    while (at + kHeaderSize <= head.size() && head.substr(at, 4) == std::string_view("PK\x03\x04", 4)) {
+        const std::uint64_t compressed = Little16(head, at + 18) | std::uint64_t{Little16(head, at + 20)} << 16;
+        const std::size_t nameLength = Little16(head, at + 26), extraLength = Little16(head, at + 28);
+        names.push_back(head.substr(at + kHeaderSize, nameLength));
+        if (Little16(head, at + 6) & kSizesFollowData) break;
+        at += kHeaderSize + nameLength + extraLength + compressed;
+    }
+    return names;
+}
+
+Kind DamagedZipKind(std::string_view head)
+{
+    const std::string_view type = FirstStoredMimetype(head);
+    if (type == kEpubType) return Kind::Epub;
+    if (type == kOdtType) return Kind::Odt;
+    const std::vector<std::string_view> names = LocalNames(head);
+    const bool types = std::find(names.begin(), names.end(), "[Content_Types].xml") != names.end();
+    const bool word = std::any_of(names.begin(), names.end(), [](std::string_view name) { return name.substr(0, 5) == "word/"; });
+    return types && word ? Kind::Docx : Kind::Text;
+}
+
 Kind ZipKind(const std::string& path, std::string_view head)
 {
     std::string problem;
     std::unique_ptr<ZipArchive> archive = ZipArchive::Open(path, problem);
-    if (!archive) {
-        const std::string_view type = FirstStoredMimetype(head);
-        if (type == kEpubType) return Kind::Epub;
-        if (type == kOdtType) return Kind::Odt;
-        return Kind::Text;
-    }
+    if (!archive) return DamagedZipKind(head);
     if (const std::string name = archive->Find("mimetype"); !name.empty()) {
         std::optional<std::string> type = archive->SmallEntry(name, kLargestMimetype);
         std::string_view trimmed = type ? std::string_view(*type) : std::string_view();

@@ -38,6 +38,10 @@ TEST(Recognise, KnowsEachKindByItsContent)
     EXPECT_EQ(kindOf("cut.epub", epub.substr(0, 100)), Kind::Epub);
     const std::string odt = FileBytes(Sample("lighthouse.odt"));
     EXPECT_EQ(kindOf("cut.odt", odt.substr(0, odt.size() / 2)), Kind::Odt);
+    // A DOCX has no mimetype: its first entries' names tell.
+    const std::string docx = FileBytes(Sample("lighthouse.docx"));
+    EXPECT_EQ(kindOf("cut.docx", docx.substr(0, 2000)), Kind::Docx);
+    EXPECT_EQ(Read(scratch / "cut.docx", Kind::Docx).problem, "is a damaged DOCX archive (Not a zip archive)");
     EXPECT_EQ(kindOf("pdf", std::string(1000, ' ') + "%PDF-1.7\n"), Kind::Pdf);
     EXPECT_EQ(kindOf("late-pdf", std::string(1020, ' ') + "%PDF-1.7\n"), Kind::Text);
 
