@@ -26,6 +26,10 @@ const Target kTargets[] = {
     {"markup", &FuzzMarkup},
     {"variant", &FuzzVariant},
     {"wire", &FuzzWire},
+    {"epub_package", &FuzzEpubPackage},
+    {"epub_navigation", &FuzzEpubNavigation},
+    {"xhtml_text", &FuzzXhtmlText},
+    {"office_text", &FuzzOfficeText},
     {"markdown", &FuzzMarkdown},
 };
 

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 build=${1:-build-fuzz}
 seconds=${2:-60}
-targets=${FUZZ_TARGETS:-textload profile command_line markup variant wire markdown}
+targets=${FUZZ_TARGETS:-textload profile command_line markup variant wire markdown epub_package epub_navigation xhtml_text office_text}
 jobs=${JOBS:-$(nproc)}
 
 launcher=()
