@@ -33,6 +33,18 @@ CString ConverterCommandLine(const CString& programFolder, const CString& scratc
            numbers;
 }
 
+CString DocumentConverterCommandLine(const CString& programFolder, const CString& documentPath,
+                                     const CString& outputPath, int voiceNumber, int rate, int volume, int loops)
+{
+    if (programFolder.Find('"') >= 0) return CString();
+    CString options;
+    if (loops > 1) options.Format("--loop %d ", loops);
+    CString numbers;
+    numbers.Format(" %d %d %d", voiceNumber, rate, volume);
+    return "\"" + programFolder + "/narrate\" " + options + QuoteArgument(documentPath) + " " + QuoteArgument(outputPath) +
+           numbers;
+}
+
 CString ExplorerSelectCommandLine(const CString& filePath)
 {
     return "explorer.exe /Select,/e, " + QuoteArgument(filePath);

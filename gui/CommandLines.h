@@ -14,6 +14,11 @@ CString QuoteArgument(const CString& argument);
 CString ConverterCommandLine(const CString& programFolder, const CString& scratchPath, const CString& outputPath,
                              int voiceNumber, int rate, int volume);
 
+// The converter's command line for a document it reads itself (its chapters reach
+// the file): "<folder>/narrate" [--loop <n>] "<document>" "<output>" voice rate volume.
+CString DocumentConverterCommandLine(const CString& programFolder, const CString& documentPath,
+                                     const CString& outputPath, int voiceNumber, int rate, int volume, int loops);
+
 // The file browser showing the file selected in its folder.
 CString ExplorerSelectCommandLine(const CString& filePath);
 // The file browser showing a folder.

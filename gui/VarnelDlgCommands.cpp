@@ -4,8 +4,7 @@
 
 #include <afxdlgs.h>
 
-#include <load_text_file.h>
-
+#include "InputFileText.h"
 #include "ProgramPaths.h"
 #include "WorkingFolder.h"
 #include "res/resource.h"
@@ -17,16 +16,10 @@ const char kHelpText[] =
     "Microsoft - speechsdk51.exe and speechsdk51LangPack.exe.\n\n"
     "NeoSpeech - Text-To-Speech.Tts.Chinese.Mandarin.China.-.Wang.16Khz.";
 
-// The text of a file through the loader, in the ANSI code page; empty when the file
-// cannot be read or keeps nothing.
-CString LoadFileText(const CString& path)
-{
-    WCHAR* wide = nullptr;
-    LoadTextFile(path, &wide);
-    CString text(wide);
-    delete[] wide;
-    return text;
-}
+// What the Browse button offers: texts and the documents read aloud too.
+const char kInputFilter[] =
+    "Texts and books|*.txt;*.epub;*.pdf;*.html;*.htm;*.xhtml;*.docx;*.odt;*.fb2;*.md;*.markdown|"
+    "txt File|*.txt|All files|*||";
 
 }  // namespace
 
@@ -38,14 +31,25 @@ void CVarnelDlg::OnRead()
     m_speechFailureShown = false;
     m_voice.SetRate(m_rate);
     m_voice.SetVolume(m_volume);
-    for (int i = 0; i < m_loopCount; ++i) {
-        if (m_useInputFile) SpeakFile();
-        else m_voice.Speak(m_inputText, SVSFlagsAsync);
-    }
+    if (m_useInputFile) SpeakFile();
+    else
+        for (int i = 0; i < m_loopCount; ++i) m_voice.Speak(m_inputText, SVSFlagsAsync);
     UpdateData(FALSE);
 }
 
-void CVarnelDlg::SpeakFile() { m_voice.Speak(LoadFileText(m_inputFilePath), SVSFlagsAsync); }
+// A text file is loaded each time it is said; a document, slower to read, once.
+void CVarnelDlg::SpeakFile()
+{
+    InputFileText file = LoadInputFileText(m_inputFilePath);
+    if (!file.problem.IsEmpty()) {
+        MessageBox(file.problem + ", so nothing was read aloud.", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    for (int i = 0; i < m_loopCount; ++i) {
+        if (i > 0 && !file.document) file = LoadInputFileText(m_inputFilePath);
+        m_voice.Speak(file.text, SVSFlagsAsync);
+    }
+}
 
 void CVarnelDlg::OnStop()
 {
@@ -158,7 +162,7 @@ void CVarnelDlg::OnInputFileCheck()
 
 void CVarnelDlg::OnBrowse()
 {
-    CFileDialog dialog(TRUE, "*.txt", nullptr, OFN_HIDEREADONLY, "txt File|*.txt", nullptr);
+    CFileDialog dialog(TRUE, "*.txt", nullptr, OFN_HIDEREADONLY, kInputFilter, nullptr);
     CString startFolder = FileDialogStartFolder();
     dialog.m_ofn.lpstrInitialDir = startFolder;
     if (dialog.DoModal() != IDOK) return;

@@ -9,11 +9,11 @@
 
 #include <vector>
 
-#include <load_text_file.h>
 #include <failure_words.h>
 
 #include "CommandLines.h"
 #include "ConverterWindowSearch.h"
+#include "InputFileText.h"
 #include "ProgramPaths.h"
 #include "WorkingFolder.h"
 #include "WriteTextFile.h"
@@ -24,6 +24,11 @@ namespace {
 // How long an export waits for the converter.
 constexpr DWORD kConverterWaitMilliseconds = 60000;
 constexpr DWORD kSaveFlags = OFN_EXPLORER | OFN_CREATEPROMPT | OFN_ENABLEHOOK | OFN_OVERWRITEPROMPT;
+// The formats the converter writes, one filter each: a name typed without an
+// extension takes the chosen one's.
+const char kAudioFilter[] =
+    "wav File|*.wav|Opus audio|*.opus|MP3 audio|*.mp3|M4B audiobook|*.m4b|M4A audio|*.m4a|"
+    "Ogg Vorbis audio|*.ogg|FLAC audio|*.flac||";
 
 CString RepeatText(const CString& text, int count)
 {
@@ -66,6 +71,13 @@ void StartFileBrowser(const CString& commandLine)
 
 bool FileExists(const CString& path) { return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+// "WAV file" for a .wav, "audio file" for the other formats.
+CString FileNoun(const CString& path)
+{
+    const int dot = path.ReverseFind('.');
+    return dot >= 0 && path.Mid(dot + 1).CompareNoCase("wav") == 0 ? "WAV file" : "audio file";
+}
+
 }  // namespace
 
 void CVarnelDlg::OnExportWav()
@@ -73,7 +85,7 @@ void CVarnelDlg::OnExportWav()
     CString currentDirectory = WorkingFolder();
     CString programFolder = ProgramFolder();
 
-    CFileDialog saveDialog(FALSE, nullptr, "*.wav", kSaveFlags, "wav File|*.wav", nullptr);
+    CFileDialog saveDialog(FALSE, "wav", "*.wav", kSaveFlags, kAudioFilter, nullptr);
     CString startFolder = FileDialogStartFolder();
     saveDialog.m_ofn.lpstrInitialDir = startFolder;
     if (saveDialog.DoModal() != IDOK) return;
@@ -81,35 +93,42 @@ void CVarnelDlg::OnExportWav()
 
     if (!UpdateData(TRUE)) return;
 
-    CString text;
+    InputFileText file;
     if (m_useInputFile) {
-        WCHAR* wide = nullptr;
-        LoadTextFile(m_inputFilePath, &wide);
-        text = CString(wide);
-        delete[] wide;
-    } else {
-        text = m_inputText;
+        file = LoadInputFileText(m_inputFilePath);
+        if (!file.problem.IsEmpty()) {
+            MessageBox(file.problem + ", so no " + FileNoun(outputPath) + " was made.", nullptr,
+                       MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
     }
+    const CString text = m_useInputFile ? file.text : m_inputText;
     if (text.IsEmpty()) {
         MessageBox("Text to speak is empty!", "Info", MB_OK);
         return;
     }
-    text = RepeatText(text, m_loopCount);
-
-    CString scratchPath = currentDirectory + "/input.txt";
-    if (currentDirectory.IsEmpty() || !WriteTextFile(text, scratchPath)) {
-        CString reason = currentDirectory.IsEmpty() ? "" : (": " + Win32FailureInWords(GetLastError())).c_str();
-        MessageBox("The text could not be written to \"" + scratchPath + "\"" + reason + ", so no WAV file was made.",
-                   nullptr, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
 
     int voiceNumber = static_cast<int>(::SendMessage(m_voiceCombo.GetSafeHwnd(), CB_GETCURSEL, 0, 0)) + 1;
-    CString converterLine =
-        ConverterCommandLine(programFolder, scratchPath, outputPath, voiceNumber, m_rate, m_volume);
+    CString converterLine;
+    if (file.document) {
+        // The converter reads the document itself, so that its chapters reach the file.
+        converterLine = DocumentConverterCommandLine(programFolder, m_inputFilePath, outputPath, voiceNumber, m_rate,
+                                                     m_volume, m_loopCount);
+    } else {
+        CString scratchPath = currentDirectory + "/input.txt";
+        if (currentDirectory.IsEmpty() || !WriteTextFile(RepeatText(text, m_loopCount), scratchPath)) {
+            CString reason = currentDirectory.IsEmpty() ? "" : (": " + Win32FailureInWords(GetLastError())).c_str();
+            MessageBox("The text could not be written to \"" + scratchPath + "\"" + reason + ", so no " +
+                           FileNoun(outputPath) + " was made.",
+                       nullptr, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        converterLine = ConverterCommandLine(programFolder, scratchPath, outputPath, voiceNumber, m_rate, m_volume);
+    }
     PROCESS_INFORMATION converter{};
     if (programFolder.IsEmpty() || converterLine.IsEmpty() || !Start(converterLine, SW_HIDE, converter)) {
-        MessageBox("The converter \"" + programFolder + "/narrate\" could not be started, so no WAV file was made.",
+        MessageBox("The converter \"" + programFolder + "/narrate\" could not be started, so no " + FileNoun(outputPath) +
+                       " was made.",
                    nullptr, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
@@ -129,12 +148,12 @@ void CVarnelDlg::OnExportWav()
         SearchConverterMainWindow(converterId);
         StartFileBrowser(ExplorerFolderCommandLine(FolderOf(outputPath)));
     } else if (waited != WAIT_OBJECT_0) {
-        MessageBox("Waiting for the converter failed; the WAV file may be missing.", nullptr,
+        MessageBox("Waiting for the converter failed; the " + FileNoun(outputPath) + " may be missing.", nullptr,
                    MB_OK | MB_ICONEXCLAMATION);
     } else if (exitCode != 0 || !FileExists(outputPath)) {
         CString message;
-        message.Format("The converter failed (exit code %lu): no WAV file was written to \"%s\".",
-                       static_cast<unsigned long>(exitCode), outputPath.GetString());
+        message.Format("The converter failed (exit code %lu): no %s was written to \"%s\".",
+                       static_cast<unsigned long>(exitCode), FileNoun(outputPath).GetString(), outputPath.GetString());
         MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
     } else {
         StartFileBrowser(ExplorerSelectCommandLine(outputPath));

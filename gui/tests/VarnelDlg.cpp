@@ -162,6 +162,29 @@ TEST_F(MainDialog, ReadWithAFileSpeaksItsFilteredTextEachTime)
     });
 }
 
+TEST_F(MainDialog, ReadWithADocumentSpeaksItsTextWithItsPunctuationAndABadOneSaysWhy)
+{
+    gui_test::WriteFile(env_.cwd() / "book.md", "# One\n\nIt was late, and cold.\n\n# Two\n\nThe end.\n");
+    gui_test::WriteFile(env_.cwd() / "broken.pdf", "%PDF-1.7\nnot really a PDF at all\n");
+    Run([&](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Type(&dialog, IDC_INPUT_FILE, (env_.cwd() / "book.md").c_str());
+        afxtest::Type(&dialog, IDC_LOOP, "2");
+        afxtest::Click(&dialog, IDC_READ);
+        ASSERT_EQ(FakeVoice().spoken.size(), 2u);
+        EXPECT_EQ(FakeVoice().spoken[0].text, "One\n\nIt was late, and cold.\n\nTwo\n\nThe end.");
+        EXPECT_EQ(FakeVoice().spoken[1].text, FakeVoice().spoken[0].text);
+
+        afxtest::MessageBoxHook boxes;
+        afxtest::Type(&dialog, IDC_INPUT_FILE, (env_.cwd() / "broken.pdf").c_str());
+        afxtest::Click(&dialog, IDC_READ);
+        EXPECT_EQ(FakeVoice().spoken.size(), 2u) << "nothing more is spoken";
+        ASSERT_EQ(boxes.Calls().size(), 1u);
+        EXPECT_NE(boxes.Calls()[0].text.Find("broken.pdf is a damaged PDF"), -1) << boxes.Calls()[0].text.GetString();
+        EXPECT_NE(boxes.Calls()[0].text.Find("so nothing was read aloud"), -1);
+    });
+}
+
 TEST_F(MainDialog, AFailedTakeStopsReadWithOneMessage)
 {
     for (const char* loop : {"0", "1000", "ten"}) {
@@ -274,7 +297,9 @@ TEST_F(MainDialog, BrowseFillsThePathOrChangesNothing)
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_TRUE(calls[0].open);
     EXPECT_EQ(calls[0].defExt, "*.txt");
-    EXPECT_EQ(calls[0].filter, "txt File|*.txt");
+    EXPECT_EQ(calls[0].filter,
+              "Texts and books|*.txt;*.epub;*.pdf;*.html;*.htm;*.xhtml;*.docx;*.odt;*.fb2;*.md;*.markdown|"
+              "txt File|*.txt|All files|*||");
     EXPECT_TRUE(calls[0].flags & OFN_HIDEREADONLY);
     EXPECT_EQ(calls[0].initialDir, CString(gui_test::BuildDir().string().c_str()));
 }

@@ -24,6 +24,7 @@
 #include "gui_fixture.h"
 
 #include <afxdisp.h>
+#include <decoded_media.h>
 #include <env_var.h>
 
 #include <algorithm>
@@ -258,8 +259,10 @@ TEST_F(Export, TypedTextBecomesAWavShownSelectedInTheFileBrowser)
     ASSERT_EQ(saveCalls_.size(), 1u);
     EXPECT_FALSE(saveCalls_[0].open);
     EXPECT_EQ(saveCalls_[0].fileName, "*.wav");
-    EXPECT_EQ(saveCalls_[0].defExt, "");
-    EXPECT_EQ(saveCalls_[0].filter, "wav File|*.wav");
+    EXPECT_EQ(saveCalls_[0].defExt, "wav");
+    EXPECT_EQ(saveCalls_[0].filter,
+              "wav File|*.wav|Opus audio|*.opus|MP3 audio|*.mp3|M4B audiobook|*.m4b|M4A audio|*.m4a|"
+              "Ogg Vorbis audio|*.ogg|FLAC audio|*.flac||");
     EXPECT_EQ(saveCalls_[0].flags, 0x82022u);
     EXPECT_EQ(saveCalls_[0].initialDir, CString(gui_test::BuildDir().string().c_str()));
 
@@ -362,11 +365,61 @@ TEST_F(Export, CancellingTheSaveDialogChangesNothing)
     EXPECT_TRUE(Messages(boxes).empty());
 }
 
-TEST_F(Export, ANameWithoutExtensionIsUsedAsTyped)
+TEST_F(Export, ANameWithoutExtensionTakesTheChosenFormat)
 {
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "plain name"); }, (out_ / "plain").string());
-    EXPECT_TRUE(IsWav(out_ / "plain"));
-    EXPECT_FALSE(fs::exists(out_ / "plain.wav"));
+    EXPECT_TRUE(IsWav(out_ / "plain.wav")) << "the first format, WAV, when none was chosen";
+
+    afxtest::FileDialogHook opus([&](const afxtest::FileDialogCall&) {
+        return std::optional<afxtest::FileDialogChoice>(afxtest::FileDialogChoice((out_ / "plain").c_str(), 2));
+    });
+    Run([](CVarnelDlg& dialog) {
+        TypeText(dialog, "plain name");
+        afxtest::Click(&dialog, IDC_EXPORT_WAV);
+    });
+    std::optional<encoding_test::Probed> probed = encoding_test::Probe((out_ / "plain.opus").string());
+    ASSERT_TRUE(probed) << "the second filter is Opus";
+    EXPECT_EQ(probed->codec, "opus");
+    ASSERT_EQ(Browsers().size(), 2u);
+    ExpectBrowserRequest(Browsers()[1], "ShowItems", (out_ / "plain.opus").string(), out_.string());
+}
+
+TEST_F(Export, ADocumentIsNarratedByTheConverterItselfWithItsChaptersLoopTimes)
+{
+    const fs::path book = env_.root() / "book.md";
+    WriteFile(book, "# One\n\nIt was late, and cold.\n\n# Two\n\nThe end.\n");
+    WriteFile(env_.cwd() / "input.txt", "older");
+    afxtest::MessageBoxHook boxes;
+    const std::string output = (out_ / "book.opus").string();
+    Narrate([&](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Type(&dialog, IDC_INPUT_FILE, book.c_str());
+        afxtest::Type(&dialog, IDC_LOOP, "2");
+    }, output);
+    EXPECT_TRUE(Messages(boxes).empty());
+    EXPECT_EQ(Scratch(), "older") << "the document does not go through the scratch file";
+    ASSERT_EQ(Converters().size(), 1u);
+    const std::string narrate = gui_test::BuildDir().string() + "/narrate";
+    EXPECT_EQ(Converters()[0].argv,
+              (std::vector<std::string>{narrate, "--loop", "2", book.string(), output, "1", "0", "100"}));
+    std::optional<encoding_test::Probed> probed = encoding_test::Probe(output);
+    ASSERT_TRUE(probed);
+    ASSERT_EQ(probed->chapters.size(), 4u);
+    EXPECT_EQ(probed->chapters[2].title, "One");
+    EXPECT_EQ(probed->chapters[3].title, "Two");
+    EXPECT_TRUE(BrowserStarted());
+
+    // A document that cannot be read is said so, and nothing starts.
+    boxes.Clear();
+    WriteFile(env_.root() / "broken.pdf", "%PDF-1.7\nnot a PDF\n");
+    Narrate([&](CVarnelDlg& dialog) {
+        afxtest::Click(&dialog, IDC_INPUT_FILE_CHECK);
+        afxtest::Type(&dialog, IDC_INPUT_FILE, (env_.root() / "broken.pdf").c_str());
+    }, (out_ / "broken.mp3").string());
+    ASSERT_EQ(Messages(boxes).size(), 1u);
+    EXPECT_NE(Messages(boxes)[0].text.Find("is a damaged PDF"), -1) << Messages(boxes)[0].text.GetString();
+    EXPECT_NE(Messages(boxes)[0].text.Find("so no audio file was made"), -1);
+    EXPECT_EQ(Converters().size(), 1u);
 }
 
 TEST_F(Export, DecliningToReplaceAFileKeepsTheSaveDialogOpen)
