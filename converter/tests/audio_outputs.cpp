@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using converter_test::NamesIn;
@@ -78,6 +80,67 @@ TEST_F(AudioOutputsTest, ChaptersPickSplitAndLoopOnATextFileOfOneChapter)
     RunResult missing = RunChild({"--chapters", Path("missing.txt")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "Open file " + Path("missing.txt") + " failed!\n");
+}
+
+constexpr const char* kBook =
+    "---\ntitle: The Keeper\nauthor: A. Writer\n---\n\n"
+    "# One\n\nThe lamp was lit at dusk, and the wind rose.\n\n"
+    "# Two\n\nAt night the sea came over the rocks.\n\n"
+    "# Three\n\nMorning was calm.\n";
+
+TEST_F(AudioOutputsTest, ADocumentsChaptersAreListedPickedSplitAndMarkedWithItsPunctuationKept)
+{
+    WriteBytes(Path("book.md"), kBook);
+    RunResult list = RunChild({"--chapters", Path("book.md")});
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(list.out, "1\tOne\t11\n2\tTwo\t9\n3\tThree\t4\n");
+
+    RunResult whole = RunChild({Path("book.md"), Path("book.opus"), "1", "3", "100"});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err;
+    // The spoken text keeps every full stop and comma; the title block is not in it.
+    const std::string spoken = "One\n\nThe lamp was lit at dusk, and the wind rose.\n\n"
+                               "Two\n\nAt night the sea came over the rocks.\n\nThree\n\nMorning was calm.";
+    EXPECT_EQ(whole.out, std::to_string(spoken.size()) + " char to be conerted......");
+    std::optional<encoding_test::Probed> book = encoding_test::Probe(Path("book.opus"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->tags["title"], "The Keeper");
+    EXPECT_EQ(book->tags["artist"], "A. Writer");
+    ASSERT_EQ(book->chapters.size(), 3u);
+    EXPECT_EQ(book->chapters[2].title, "Three");
+    EXPECT_LT(book->chapters[0].start, book->chapters[1].start);
+
+    ASSERT_EQ(RunChild({"--pick", "3,1", Path("book.md"), Path("picked.opus"), "1", "3"}).exitCode, 0);
+    std::optional<encoding_test::Probed> picked = encoding_test::Probe(Path("picked.opus"));
+    ASSERT_TRUE(picked);
+    ASSERT_EQ(picked->chapters.size(), 2u);
+    EXPECT_EQ(picked->chapters[0].title, "One");
+    EXPECT_EQ(picked->chapters[1].title, "Three");
+
+    std::filesystem::create_directory(Path("split"));
+    ASSERT_EQ(RunChild({"--split", "--pick", "2-3", Path("book.md"), Path("split/keeper.opus"), "1", "3"}).exitCode, 0);
+    EXPECT_EQ(NamesIn(Path("split")), (std::vector<std::string>{"keeper 02 Two.opus", "keeper 03 Three.opus"}));
+    std::optional<encoding_test::Probed> two = encoding_test::Probe(Path("split/keeper 02 Two.opus"));
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->tags["title"], "Two");
+    EXPECT_EQ(two->tags["album"], "The Keeper");
+    EXPECT_EQ(two->tags["track"], "2/3");
+}
+
+TEST_F(AudioOutputsTest, ABadDocumentGetsOneLineKeepsTheOldFileAndLeavesNothing)
+{
+    // An EPUB cut short: its first entry says what it is, its directory is gone.
+    std::string truncated("PK\x03\x04\x0a\0\0\0\0\0\0\0\0\0", 14);
+    truncated += std::string("\x6d\x2b\xe0\x2d\x14\0\0\0\x14\0\0\0\x08\0\0\0", 16);
+    truncated += "mimetypeapplication/epub+zipPK\x03\x04";
+    WriteBytes(Path("cut.epub"), truncated);
+    WriteBytes(Path("out.opus"), "old");
+    RunResult run = RunChild({Path("cut.epub"), Path("out.opus")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("narrate: " + Path("cut.epub") + " is a damaged EPUB", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(ReadBytes(Path("out.opus")), "old");
+    EXPECT_EQ(NamesIn(dir_.path()), (std::vector<std::string>{"cut.epub", "out.opus"}));
 }
 
 }  // namespace
