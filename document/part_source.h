@@ -1,6 +1,6 @@
 // A part of a document (an archive entry, a file) as the readers see it: bytes
-// handed over piece by piece, so no part is ever held whole and no declared
-// size is trusted.
+// handed over piece by piece, so a part need not be held whole (only HTML is,
+// see ParseMarkup) and no declared size is trusted.
 #pragma once
 
 #include <cstdint>
