@@ -13,10 +13,12 @@ work=$(mktemp -d /tmp/varnel-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 # Both programs get the same words: narrate drops . , $ itself, so espeak-ng gets
-# the text without them. The locale makes narrate's voice 1 espeak-ng's first
-# English voice.
+# the text without them. narrate speaks with espeak-ng's first English voice, found
+# in its list by description (its voice 1 is flite's when flite is installed).
 export LC_ALL=C.UTF-8
-voice=$(espeak-ng --voices=en | awk 'NR == 2 { print $5 }')
+read -r voice description < <(espeak-ng --voices=en | awk 'NR == 2 { gsub("_", " ", $4); print $5, $4 }')
+number=$("$narrate" --voices | awk -F '\t' -v d="$description" '$2 == d { print $1; exit }')
+[ -n "$number" ] || { echo "narrate --voices lists no \"$description\""; exit 1; }
 
 # A text of about $1 bytes from the English samples.
 make_text() {
@@ -55,13 +57,13 @@ peak_total_rss() {
 }
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
-echo "== narrate vs espeak-ng -w: 20 KB text, voice $voice, 175 words a minute, full volume"
+echo "== narrate vs espeak-ng -w: 20 KB text, voice $voice (narrate's $number), 175 words a minute, full volume"
 # The three take turns, round after round, in an order that flips each round, so that
 # a machine whose speed drifts (a shared host) weighs on all three alike; a ratio is
 # taken within each round, and the median of the rounds is reported.
 espeak_cmd=(espeak-ng -v "$voice" -s 175 -a 100 -w "$work/e.wav" -f "$work/20k.txt")
-narrate_cmd=("$narrate" "$work/20k.txt" "$work/n.wav" 1 0 100)
-one_piece_cmd=("$one_piece" "$work/20k.txt" "$work/o.wav" 1 0 100)
+narrate_cmd=("$narrate" "$work/20k.txt" "$work/n.wav" "$number" 0 100)
+one_piece_cmd=("$one_piece" "$work/20k.txt" "$work/o.wav" "$number" 0 100)
 # One run: "name wall user system", in seconds. Each starts on a quiet disk: what the
 # run before left for the disk to write would otherwise slow the next one down.
 timed() {
@@ -111,9 +113,9 @@ awk -v p="$(samples "$work/n.wav")" -v o="$(samples "$work/o.wav")" \
 
 echo "== peak memory (KB): narrate's own max RSS, and narrate with its workers summed (sampled)"
 for size in 1k 100k; do
-  /usr/bin/time -f "%M %e" -o "$work/mem.$size" "$narrate" "$work/$size.txt" "$work/m.wav" 1 0 100 >/dev/null
+  /usr/bin/time -f "%M %e" -o "$work/mem.$size" "$narrate" "$work/$size.txt" "$work/m.wav" "$number" 0 100 >/dev/null
   read -r kb seconds <"$work/mem.$size"
-  total=$(peak_total_rss "$narrate" "$work/$size.txt" "$work/m.wav" 1 0 100)
+  total=$(peak_total_rss "$narrate" "$work/$size.txt" "$work/m.wav" "$number" 0 100)
   [ "$total" -lt "$kb" ] && total=$kb  # a short run can end between two samples
   printf '%-5s text: %6d KB max RSS, %6d KB with workers, %5.2f s, WAV %s\n' "$size" "$kb" "$total" "$seconds" \
     "$(stat -c %s "$work/m.wav")"
@@ -127,16 +129,16 @@ awk -v a="$small_kb" -v b="$large_kb" -v c="$small_total" -v d="$large_total" \
 printf 'espeak-ng -w on the 100k text: %d KB max RSS\n' "$(cat "$work/mem.e")"
 
 echo "== 1 MB text, one run each"
-/usr/bin/time -f "%e %M" -o "$work/big.n" "$narrate" "$work/1m.txt" "$work/big.wav" 1 0 100 >/dev/null
+/usr/bin/time -f "%e %M" -o "$work/big.n" "$narrate" "$work/1m.txt" "$work/big.wav" "$number" 0 100 >/dev/null
 read -r n_wall n_rss <"$work/big.n"
 n_samples=$(samples "$work/big.wav")
 rm -f "$work/big.wav"
-total=$(peak_total_rss "$narrate" "$work/1m.txt" "$work/big.wav" 1 0 100)
+total=$(peak_total_rss "$narrate" "$work/1m.txt" "$work/big.wav" "$number" 0 100)
 rm -f "$work/big.wav"
 /usr/bin/time -f "%e" -o "$work/big.e" espeak-ng -v "$voice" -s 175 -a 100 -w "$work/big.wav" -f "$work/1m.txt"
 e_wall=$(cat "$work/big.e")
 rm -f "$work/big.wav"
-/usr/bin/time -f "%e" -o "$work/big.o" "$one_piece" "$work/1m.txt" "$work/big.wav" 1 0 100 >/dev/null
+/usr/bin/time -f "%e" -o "$work/big.o" "$one_piece" "$work/1m.txt" "$work/big.wav" "$number" 0 100 >/dev/null
 o_wall=$(cat "$work/big.o")
 o_samples=$(samples "$work/big.wav")
 rm -f "$work/big.wav"

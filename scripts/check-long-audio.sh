@@ -11,6 +11,10 @@ work=${2:-$build/long-audio}
 narrate="$build/narrate"
 [ -x "$narrate" ] || { echo "no $narrate; build first" >&2; exit 2; }
 mkdir -p "$work"
+# espeak-ng's English (Great Britain), whose output the sizes below are reckoned for
+# (voice 1 is flite's where flite is installed).
+voice=$(LC_ALL=C.UTF-8 "$narrate" --voices | awk -F '\t' '$2 == "English (Great Britain)" { print $1; exit }')
+[ -n "$voice" ] || { echo "narrate --voices lists no English (Great Britain)" >&2; exit 2; }
 
 make_text() {  # bytes file
     local paragraph="The old ship left the harbour at dawn, and the sea was calm and grey. "
@@ -35,7 +39,7 @@ render() {  # name bytes
     make_text "$2" "$text"
     rm -f "$wav"
     local start=$SECONDS
-    "$narrate" "$text" "$wav" >"$work/$1.out" 2>"$work/$1.err" || { cat "$work/$1.err"; return 1; }
+    LC_ALL=C.UTF-8 "$narrate" "$text" "$wav" "$voice" >"$work/$1.out" 2>"$work/$1.err" || { cat "$work/$1.err"; return 1; }
     echo "$1: $(stat -c %s "$text") bytes of text -> $(stat -c %s "$wav") bytes of WAV in $((SECONDS - start)) s"
 }
 

@@ -1,7 +1,9 @@
 #include "flite_engine.h"
 
+#include "english_voice_ranking.h"
 #include "flite_library.h"
 #include "resampler.h"
+#include "time_stretch.h"
 
 #include <sapi.h>
 
@@ -75,21 +77,27 @@ std::string Spelled(std::string_view text)
 struct StreamState {
     const PcmSink* sink = nullptr;
     std::unique_ptr<Resampler> resampler;  // made once the wave's rate is known
-    int delivered = 0;                     // samples of the wave handed over
+    std::unique_ptr<TimeStretch> pitch;    // for a pitch flite could not set itself
+    PcmSink pitched = [this](const std::int16_t* samples, std::size_t count) {
+        return pitch->Push(samples, count, *sink);
+    };
+    int delivered = 0;  // samples of the wave handed over
     bool stopped = false;
 
+    const PcmSink& Resampled() const { return pitch ? pitched : *sink; }
     // Hands over the wave's samples from `delivered` up to `end`.
     void PassOn(const cst_wave& wave, int end)
     {
         if (stopped || end <= delivered) return;
         if (!resampler) resampler = std::make_unique<Resampler>(wave.sample_rate, kNativeSampleRate);
         stopped = !resampler->Push(reinterpret_cast<const std::int16_t*>(wave.samples + delivered),
-                                   static_cast<std::size_t>(end - delivered), *sink);
+                                   static_cast<std::size_t>(end - delivered), Resampled());
         delivered = end;
     }
     void Finish()
     {
-        if (!stopped && resampler) stopped = !resampler->Finish(*sink);
+        if (!stopped && resampler) stopped = !resampler->Finish(Resampled());
+        if (!stopped && pitch) stopped = !pitch->Finish(*sink);
     }
     bool Failed() const { return resampler && resampler->failed(); }
 };
@@ -123,6 +131,13 @@ public:
     }
 
 private:
+    // A clustergen voice with a separate pitch model (spamf0), which f0_shift misses.
+    bool HasOwnPitchModel(const cst_voice& voice) const
+    {
+        const cst_val* data = library_.FeatValue(voice.features, "cg_db");
+        return data && library_.ClustergenData(data)->spamf0;
+    }
+
     // S_OK, S_FALSE when the sink stopped, SPERR_ENGINE_FAILED.
     HRESULT SynthesizeUtterance(cst_voice& voice, const SpeechStyle& style, const std::string& text,
                                 const PcmSink& sink)
@@ -135,15 +150,19 @@ private:
         double stretch = double(kNormalWpm) / WordsPerMinuteForRate(style.rate);
         if (style.emphasis) stretch *= 1.15;
         f.SetFloat(utterance->features, "duration_stretch", static_cast<float>(stretch));
-        // Diphone voices name their mean pitch; clustergen voices scale theirs by f0_shift.
+        // Diphone voices name their mean pitch; clustergen voices scale theirs by f0_shift,
+        // except those whose contour comes from a model of its own (RMS's), which flite
+        // leaves as it is: their samples are shifted instead.
         double factor = std::pow(2.0, std::clamp(style.pitch, -10, 10) / 20.0) * (style.emphasis ? 1.1 : 1.0);
         float meanPitch = f.GetFloat(voice.features, "int_f0_target_mean", 0.0f);
-        if (meanPitch > 0)
+        StreamState state;
+        state.sink = &sink;
+        if (HasOwnPitchModel(voice))
+            state.pitch = factor != 1.0 ? std::make_unique<TimeStretch>(1.0, kNativeSampleRate, factor) : nullptr;
+        else if (meanPitch > 0)
             f.SetFloat(utterance->features, "int_f0_target_mean", static_cast<float>(meanPitch * factor));
         else
             f.SetFloat(utterance->features, "f0_shift", static_cast<float>(factor));
-        StreamState state;
-        state.sink = &sink;
         cst_audio_streaming_info* info = f.NewStreamingInfo();
         info->asc = &OnChunk;
         info->userdata = &state;
@@ -186,8 +205,9 @@ FliteEngine::FliteEngine(const FliteLibrary& library) : library_(library)
 
 std::string FliteEngine::PreferredVoiceFor(const std::string& languageTag)
 {
-    if (languageTag != "en" && languageTag.rfind("en-", 0) != 0) return {};
-    return Has("flite/cmu_us_slt") ? "flite/cmu_us_slt" : voices_.front().identifier;
+    if (!IsEnglishTag(languageTag)) return {};
+    std::string clearest = ClearestEnglishVoice(voices_);
+    return clearest.empty() ? voices_.front().identifier : clearest;
 }
 
 std::unique_ptr<VoiceEngine::Session> FliteEngine::Begin() { return std::make_unique<FliteSession>(library_); }

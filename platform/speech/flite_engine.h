@@ -19,7 +19,7 @@ public:
     static std::unique_ptr<FliteEngine> Load();
 
     const std::vector<InstalledVoice>& Voices() const override { return voices_; }
-    // English voices only: SLT for English, none for other languages.
+    // English voices only: the clearest of them for English, none for other languages.
     std::string PreferredVoiceFor(const std::string& languageTag) override;
     std::unique_ptr<Session> Begin() override;
 

@@ -26,6 +26,7 @@ bool FindAll(void* h, FliteLibrary& f)
               && FindSymbol(h, "utt_synth", f.UttSynth) && FindSymbol(h, "flite_do_synth", f.DoSynth)
               && FindSymbol(h, "utt_wave", f.UttWave) && FindSymbol(h, "feat_set_float", f.SetFloat)
               && FindSymbol(h, "feat_set", f.SetValue) && FindSymbol(h, "get_param_float", f.GetFloat)
+              && FindSymbol(h, "feat_val", f.FeatValue) && FindSymbol(h, "val_cg_db", f.ClustergenData)
               && FindSymbol(h, "new_audio_streaming_info", f.NewStreamingInfo)
               && FindSymbol(h, "audio_streaming_info_val", f.StreamingInfoValue);
     if (found) init();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <flite.h>
+#include <cst_cg.h>
 
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ public:
     decltype(&feat_set_float) SetFloat = nullptr;
     decltype(&feat_set) SetValue = nullptr;
     decltype(&get_param_float) GetFloat = nullptr;
+    decltype(&feat_val) FeatValue = nullptr;
+    decltype(&val_cg_db) ClustergenData = nullptr;
     decltype(&new_audio_streaming_info) NewStreamingInfo = nullptr;
     decltype(&audio_streaming_info_val) StreamingInfoValue = nullptr;
 

@@ -1,5 +1,6 @@
 #include "synthesizer.h"
 
+#include "english_voice_ranking.h"
 #include "espeak_engine.h"
 #include "flite_engine.h"
 
@@ -59,6 +60,9 @@ Synthesizer::Synthesizer(std::vector<std::unique_ptr<VoiceEngine>> engines) : en
 
 std::string Synthesizer::PreferredVoiceFor(const std::string& languageTag)
 {
+    // English goes by clarity across the synthesizers; other languages by espeak-ng.
+    if (IsEnglishTag(languageTag))
+        if (std::string clearest = ClearestEnglishVoice(voices_); !clearest.empty()) return clearest;
     for (const auto& engine : engines_)
         if (std::string voice = engine->PreferredVoiceFor(languageTag); !voice.empty()) return voice;
     return {};

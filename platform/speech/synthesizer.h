@@ -26,7 +26,9 @@ public:
     bool Available() const { return !voices_.empty(); }
     // Every synthesizer's voices: espeak-ng's first, in its order, then flite's.
     const std::vector<InstalledVoice>& Voices() const { return voices_; }
-    // The first synthesizer's choice for a language tag ("" when none has one).
+    // For English the clearest installed voice (english_voice_ranking.h); else, and
+    // when no ranked voice is installed, the first synthesizer's choice ("" when none
+    // has one).
     std::string PreferredVoiceFor(const std::string& languageTag);
 
     // One request's use of the synthesizers: a synthesizer is held from the first

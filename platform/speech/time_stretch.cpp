@@ -8,10 +8,12 @@ namespace {
 constexpr std::size_t kChunkSamples = 1024;
 }
 
-TimeStretch::TimeStretch(double speed, int sampleRate)
+TimeStretch::TimeStretch(double speed, int sampleRate, double pitch)
     : stream_(sonicCreateStream(sampleRate, 1)), ready_(kChunkSamples)
 {
-    if (stream_) sonicSetSpeed(stream_, static_cast<float>(speed));
+    if (!stream_) return;
+    sonicSetSpeed(stream_, static_cast<float>(speed));
+    sonicSetPitch(stream_, static_cast<float>(pitch));
 }
 
 TimeStretch::~TimeStretch()

@@ -1,5 +1,6 @@
 // Slows speech down without changing its pitch, for rates slower than espeak-ng's
-// slowest speed. Built on libsonic, which espeak-ng itself uses for fast speech.
+// slowest speed, or moves its pitch without changing its length, for voices whose
+// synthesizer cannot. Built on libsonic, which espeak-ng itself uses for fast speech.
 #pragma once
 
 #include "synthesizer.h"
@@ -14,8 +15,8 @@ namespace speech {
 
 class TimeStretch {
 public:
-    // `speed` below 1 makes the speech longer by 1 / speed.
-    TimeStretch(double speed, int sampleRate);
+    // `speed` below 1 makes the speech longer by 1 / speed; `pitch` above 1 raises it.
+    TimeStretch(double speed, int sampleRate, double pitch = 1.0);
     ~TimeStretch();
     TimeStretch(const TimeStretch&) = delete;
     TimeStretch& operator=(const TimeStretch&) = delete;

@@ -1,5 +1,6 @@
-// The installed voices as the engine lists them: the default voice for the user's
-// locale language first, then by description, the same in every process.
+// The installed voices as the engine lists them: the engine's preferred voice for the
+// user's locale language first (for English the clearest installed one, see
+// english_voice_ranking.h), then by description, the same in every process.
 #pragma once
 
 #include <optional>

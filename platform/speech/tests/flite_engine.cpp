@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -39,7 +40,9 @@ TEST(FliteEngine, TheFiveVoicesAreTokensWithSpeakerLanguageAndSynthesizer)
         EXPECT_EQ(voice.language, "en-us");
         EXPECT_EQ(catalog.FindByTokenId(voice.tokenId), &voice);
     }
-    EXPECT_EQ(found, kFliteVoices);  // by description: AWB, KAL, KAL16, RMS, SLT
+    // The clearest first, then by description: AWB, KAL, KAL16, SLT.
+    EXPECT_EQ(found, (std::vector<std::string>{"flite/cmu_us_rms", "flite/cmu_us_awb", "flite/cmu_us_kal",
+                                               "flite/cmu_us_kal16", "flite/cmu_us_slt"}));
     EXPECT_EQ(catalog.FindByTokenId(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\flite/cmu_us_slt")
                   ->description,
               u"SLT, English (America), flite");
@@ -48,13 +51,13 @@ TEST(FliteEngine, TheFiveVoicesAreTokensWithSpeakerLanguageAndSynthesizer)
               u"KAL16, English (America), flite");
 }
 
-TEST(FliteEngine, EspeakKeepsTheLocaleDefaultAndFliteVoicesSortAmongTheOthers)
+TEST(FliteEngine, EnglishStartsWithAFliteVoiceAndTheOthersSortAmongEspeaks)
 {
     for (const char* language : {"en", "en-us", "de-de"}) {
         VoiceCatalog catalog = VoiceCatalog::ForLanguage(language);
         const auto& voices = catalog.voices();
         ASSERT_GT(voices.size(), 6u);
-        EXPECT_FALSE(IsFliteVoice(voices.front().identifier)) << language;
+        EXPECT_EQ(IsFliteVoice(voices.front().identifier), std::string(language) != "de-de") << language;
         // "AWB, ..." sorts before espeak-ng's "Afrikaans" (upper case first), "SLT, ..." after "Russian".
         auto at = [&](const std::string& id) {
             for (std::size_t i = 0; i < voices.size(); ++i)
@@ -105,6 +108,31 @@ TEST(FliteEngine, RateCoversTheSameRangeAsEspeak)
     }
 }
 
+// The voice's typical pitch in Hz: the median, over voiced 40 ms frames, of the
+// strongest autocorrelation lag between 60 and 400 Hz.
+double MedianPitch(const std::vector<std::int16_t>& samples)
+{
+    constexpr std::size_t kFrame = kNativeSampleRate / 25, kShortest = kNativeSampleRate / 400,
+                          kLongest = kNativeSampleRate / 60;
+    std::vector<double> pitches;
+    for (std::size_t start = 0; start + kFrame + kLongest < samples.size(); start += kFrame) {
+        auto correlation = [&](std::size_t lag) {
+            double sum = 0;
+            for (std::size_t i = start; i < start + kFrame; ++i) sum += double(samples[i]) * samples[i + lag];
+            return sum;
+        };
+        const double energy = correlation(0);
+        if (energy < kFrame * 1000.0 * 1000.0) continue;  // quieter than speech
+        std::size_t best = kShortest;
+        for (std::size_t lag = kShortest; lag <= kLongest; ++lag)
+            if (correlation(lag) > correlation(best)) best = lag;
+        if (correlation(best) > energy / 2) pitches.push_back(double(kNativeSampleRate) / best);
+    }
+    if (pitches.empty()) return 0;
+    std::nth_element(pitches.begin(), pitches.begin() + pitches.size() / 2, pitches.end());
+    return pitches[pitches.size() / 2];
+}
+
 TEST(FliteEngine, PitchEmphasisAndSpellingChangeTheSound)
 {
     SpeechStyle plain, high, emphasised, spelled;
@@ -112,12 +140,16 @@ TEST(FliteEngine, PitchEmphasisAndSpellingChangeTheSound)
     emphasised.emphasis = true;
     spelled.spell = true;
     // Pitch moves the diphone voices' target and the clustergen voices' contour alike,
-    // and leaves the timing as it was.
-    for (const char* voice : {"flite/cmu_us_kal16", "flite/cmu_us_slt", "flite/cmu_us_awb"}) {
+    // RMS's (a pitch model flite does not shift) too, and leaves the timing as it was.
+    for (const char* voice : {"flite/cmu_us_kal16", "flite/cmu_us_slt", "flite/cmu_us_awb", "flite/cmu_us_rms"}) {
         auto base = Synthesize(voice, plain, "test");
         auto raised = Synthesize(voice, high, "test");
         EXPECT_NE(raised, base) << voice;
         EXPECT_NEAR(double(raised.size()) / base.size(), 1.0, 0.02) << voice;
+        // Eight steps up are a third higher (2^(8/20)).
+        const double basePitch = MedianPitch(Synthesize(voice, plain, kText));
+        EXPECT_GT(basePitch, 60.0) << voice;
+        EXPECT_NEAR(MedianPitch(Synthesize(voice, high, kText)) / basePitch, 1.32, 0.12) << voice;
     }
     EXPECT_GT(Synthesize("flite/cmu_us_slt", emphasised, "test").size(), Synthesize("flite/cmu_us_slt", plain, "test").size());
     // Seven letter names take far longer than the word.

@@ -55,6 +55,10 @@ TEST_F(WithoutFlite, TheVoicesAreEspeaksInTheUsualOrderAndNothingIsSaid)
     EXPECT_EQ(catalog.DefaultVoice()->identifier, VoiceCatalog::ForLanguage(LanguageOfLocale(UserLocaleName()))
                                                       .DefaultVoice()
                                                       ->identifier);
+    // Without flite, English starts with espeak-ng's own choice for the locale.
+    EXPECT_EQ(VoiceCatalog::ForLanguage("en").DefaultVoice()->identifier, "gmw/en");
+    EXPECT_EQ(VoiceCatalog::ForLanguage("en-us").DefaultVoice()->identifier, "gmw/en-US");
+    EXPECT_EQ(VoiceCatalog::ForLanguage("xx-unknown").DefaultVoice()->identifier, "gmw/en");
     for (const VoiceInfo& voice : catalog.voices()) EXPECT_EQ(voice.identifier.find("flite"), std::string::npos);
     EXPECT_EQ(catalog.FindByTokenId(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\flite/cmu_us_slt"),
               nullptr);

@@ -27,7 +27,7 @@ TEST(VoiceCatalog, LocaleVoiceFirstThenByDescription)
         ASSERT_EQ(voices.size(), Synthesizer::Instance().Voices().size());
         std::string expectedFirst = std::string(language) == "zh-cn" ? "sit/cmn"
                                   : std::string(language) == "de-de" ? "gmw/de"
-                                                                     : "gmw/en";  // English when none fits
+                                                                     : "flite/cmu_us_rms";  // English when none fits
         EXPECT_EQ(voices.front().identifier, expectedFirst) << language;
         for (std::size_t i = 2; i < voices.size(); ++i)
             EXPECT_LE(voices[i - 1].description, voices[i].description) << language << " at " << i;
@@ -47,9 +47,13 @@ TEST(VoiceCatalog, TheSameLocaleGivesTheSameOrder)
 TEST(VoiceCatalog, DescriptionsAreReadableNamesAndTokensAreFound)
 {
     auto catalog = VoiceCatalog::ForLanguage("en");
-    EXPECT_EQ(catalog.voices().front().description, u"English (Great Britain)");
+    EXPECT_EQ(catalog.voices().front().description, u"RMS, English (America), flite");
     EXPECT_EQ(catalog.voices().front().tokenId,
-              u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\gmw/en");
+              u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\flite/cmu_us_rms");
+    const VoiceInfo* british =
+        catalog.FindByTokenId(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\gmw/en");
+    ASSERT_NE(british, nullptr);
+    EXPECT_EQ(british->description, u"English (Great Britain)");
     const VoiceInfo& last = catalog.voices().back();
     EXPECT_EQ(catalog.FindByTokenId(last.tokenId)->identifier, last.identifier);
     EXPECT_EQ(catalog.FindByTokenId(u"nothing"), nullptr);
