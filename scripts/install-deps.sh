@@ -14,7 +14,7 @@ packages=(
   libzip-dev libxml2-dev libpoppler-cpp-dev libpoppler-glib-dev libmd4c-dev
   libopus-dev libogg-dev libvorbis-dev libflac-dev libmp3lame-dev libsoxr-dev
   libavcodec-dev libavformat-dev libavutil-dev
-  ffmpeg opus-tools lame pocketsphinx pocketsphinx-en-us
+  ffmpeg opus-tools lame flac python3-mutagen pocketsphinx pocketsphinx-en-us
 )
 
 missing=()

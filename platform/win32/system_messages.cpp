@@ -33,6 +33,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_BROKEN_PIPE, "The pipe has been ended."},
     {ERROR_DISK_FULL, "There is not enough space on the disk."},
     {ERROR_CALL_NOT_IMPLEMENTED, "This function is not supported on this system."},
+    {ERROR_MOD_NOT_FOUND, "The specified module could not be found."},
     {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small."},
     {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect."},
     {ERROR_DIR_NOT_EMPTY, "The directory is not empty."},

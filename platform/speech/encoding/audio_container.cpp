@@ -54,7 +54,9 @@ const char* ContainerExtensions() { return ".wav, .flac, .opus, .ogg, .mp3, .m4a
 
 std::uint32_t TimelineRate(AudioContainer container, std::uint32_t inputRate)
 {
-    return container == AudioContainer::Opus ? 48000 : inputRate;
+    if (container == AudioContainer::Opus) return 48000;
+    if (container == AudioContainer::Vorbis && inputRate > 24000) return inputRate / 2;  // vorbis_codec.h says why
+    return inputRate;
 }
 
 }  // namespace speech

@@ -18,7 +18,7 @@ std::optional<AudioContainer> ContainerForFileName(std::u16string_view name);
 const char* ContainerExtensions();
 
 // The clock of the container's timestamps: Ogg Opus counts at 48 kHz whatever the
-// input, the others at the input's rate.
+// input, Ogg Vorbis at half an input's rate above 24 kHz, the others at the input's.
 std::uint32_t TimelineRate(AudioContainer container, std::uint32_t inputRate);
 
 }  // namespace speech

@@ -11,6 +11,11 @@ std::unique_ptr<ContainerWriter> CreateContainerWriter(AudioContainer container,
     *hr = S_OK;
     switch (container) {
     case AudioContainer::Opus: return CreateOggOpusWriter(out);
+    case AudioContainer::Vorbis: return CreateOggVorbisWriter(out);
+    case AudioContainer::Mp3: return CreateMp3Writer(out);
+    case AudioContainer::Flac: return CreateFlacWriter(out);
+    case AudioContainer::M4a:
+    case AudioContainer::M4b: return CreateMp4Writer(out, container == AudioContainer::M4b, hr);
     default: break;
     }
     *hr = SPERR_UNSUPPORTED_FORMAT;

@@ -43,6 +43,7 @@ HRESULT EncodedFileWriter::Create(const std::string& path, const WAVEFORMATEX& f
     chapters_.clear();
     pendingChapters_.clear();
     if (!CanEncode(container, format)) return SPERR_UNSUPPORTED_FORMAT;
+    if (HRESULT hr = LoadEncoder(container); FAILED(hr)) return hr;
     int fd = win32::sys::Open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return HRESULT_FROM_WIN32(win32::ErrorFromErrno(errno, path.c_str()));
     win32::sys::UniqueFd file(fd);
@@ -87,7 +88,7 @@ HRESULT EncodedFileWriter::Write(const void* data, std::size_t bytes)
     const std::size_t frames = partialFrame_.size() / frameBytes;
     // Samples arrive as bytes; the encoder takes whole 16-bit frames.
     std::vector<std::int16_t> samples(frames * format_.nChannels);
-    std::memcpy(samples.data(), partialFrame_.data(), frames * frameBytes);
+    if (frames) std::memcpy(samples.data(), partialFrame_.data(), frames * frameBytes);
     partialFrame_.erase(partialFrame_.begin(), partialFrame_.begin() + static_cast<std::ptrdiff_t>(frames * frameBytes));
     runningFrames_ += frames;
     if (HRESULT hr = running_->Push(samples.data(), frames); FAILED(hr)) return Fail(hr);

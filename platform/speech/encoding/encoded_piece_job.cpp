@@ -10,6 +10,16 @@
 #include <vector>
 
 namespace speech {
+namespace {
+
+// The sample bytes a job hands over, as samples (none: an empty hand-over).
+void ToSamples(const std::uint8_t* data, std::size_t frames, std::size_t frameBytes, std::vector<std::int16_t>& samples)
+{
+    samples.resize(frames * frameBytes / sizeof(std::int16_t));
+    if (frames) std::memcpy(samples.data(), data, frames * frameBytes);
+}
+
+}  // namespace
 
 EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd)
 {
@@ -40,8 +50,7 @@ EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd)
     std::vector<std::int16_t> samples;
     HRESULT encoded = S_OK;
     WorkerExit exit = RunJob(job, [&](const std::uint8_t* data, std::size_t count) {
-        samples.resize(count / sizeof(std::int16_t));
-        std::memcpy(samples.data(), data, samples.size() * sizeof(std::int16_t));
+        ToSamples(data, count / frameBytes, frameBytes, samples);
         encoded = encoder->Push(samples.data(), count / frameBytes);
         return SUCCEEDED(encoded);
     });
@@ -54,8 +63,7 @@ EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd)
         std::size_t given = 0;
         exit = RunJob(next, [&](const std::uint8_t* data, std::size_t count) {
             const std::size_t frames = std::min(count / frameBytes, wanted - given);
-            samples.resize(frames * job.format.nChannels);
-            std::memcpy(samples.data(), data, frames * frameBytes);
+            ToSamples(data, frames, frameBytes, samples);
             encoded = encoder->PushFollowing(samples.data(), frames);
             given += frames;
             return SUCCEEDED(encoded) && given < wanted;

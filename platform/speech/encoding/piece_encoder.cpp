@@ -1,8 +1,13 @@
 #include "piece_encoder.h"
 
+#include "aac_codec.h"
+#include "flac_piece_encoder.h"
 #include "framed_piece_encoder.h"
+#include "mp3_codec.h"
+#include "mp3_frame_header.h"
 #include "opus_codec.h"
 #include "rate_converter.h"
+#include "vorbis_codec.h"
 
 #include <sapi.h>
 
@@ -103,14 +108,13 @@ std::unique_ptr<PieceEncoder> Framed(const FramedPieceEncoder::CodecFactory& cod
     return nullptr;
 }
 
-std::unique_ptr<PieceEncoder> CreateOpusEncoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
+// A framed codec at `rate`, the input converted to it when its own rate differs.
+std::unique_ptr<PieceEncoder> FramedAt(std::uint32_t rate, const FramedPieceEncoder::CodecFactory& codec,
+                                       const PieceFormat& format, PacketSink sink, HRESULT* hr)
 {
-    const std::uint32_t rate = OpusCodingRate(format.sampleRate);
     PieceFormat coded = format;
     coded.sampleRate = rate;
-    std::unique_ptr<PieceEncoder> framed = Framed(
-        [&](PacketSink packets) { return CreateOpusCodec(rate, format.channels, std::move(packets)); }, coded,
-        std::move(sink), hr);
+    std::unique_ptr<PieceEncoder> framed = Framed(codec, coded, std::move(sink), hr);
     if (!framed || rate == format.sampleRate) return framed;
     auto resampled = std::make_unique<ResampledPieceEncoder>(std::move(framed), static_cast<double>(rate) / format.sampleRate);
     if (!resampled->Start(format.sampleRate, rate, format.channels)) {
@@ -120,6 +124,45 @@ std::unique_ptr<PieceEncoder> CreateOpusEncoder(const PieceFormat& format, Packe
     return resampled;
 }
 
+std::unique_ptr<PieceEncoder> CreateOpusEncoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
+{
+    const std::uint32_t rate = OpusCodingRate(format.sampleRate);
+    return FramedAt(
+        rate, [&](PacketSink packets) { return CreateOpusCodec(rate, format.channels, std::move(packets)); }, format,
+        std::move(sink), hr);
+}
+
+std::unique_ptr<PieceEncoder> CreateVorbisEncoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
+{
+    const std::uint32_t rate = VorbisCodingRate(format.sampleRate);
+    return FramedAt(
+        rate, [&](PacketSink packets) { return CreateVorbisCodec(rate, format.channels, std::move(packets)); }, format,
+        std::move(sink), hr);
+}
+
+std::unique_ptr<PieceEncoder> CreateMp3Encoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
+{
+    return Framed([&](PacketSink packets) { return CreateMp3Codec(format.sampleRate, format.channels, std::move(packets)); },
+                  format, std::move(sink), hr);
+}
+
+std::unique_ptr<PieceEncoder> CreateFlacEncoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
+{
+    std::unique_ptr<PieceEncoder> encoder = CreateFlacPieceEncoder(format, std::move(sink));
+    if (!encoder) *hr = SPERR_ENGINE_FAILED;
+    return encoder;
+}
+
+std::unique_ptr<PieceEncoder> CreateAacEncoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
+{
+    HRESULT loaded = S_OK;
+    std::unique_ptr<PieceEncoder> framed = Framed(
+        [&](PacketSink packets) { return CreateAacCodec(format.sampleRate, format.channels, std::move(packets), &loaded); },
+        format, std::move(sink), hr);
+    if (!framed && FAILED(loaded)) *hr = loaded;  // FFmpeg missing, say, rather than a codec failure
+    return framed;
+}
+
 }  // namespace
 
 bool CanEncode(AudioContainer container, const WAVEFORMATEX& format)
@@ -127,7 +170,12 @@ bool CanEncode(AudioContainer container, const WAVEFORMATEX& format)
     if (format.wFormatTag != WAVE_FORMAT_PCM || format.wBitsPerSample != 16) return false;
     if (format.nChannels < 1 || format.nChannels > 2) return false;
     switch (container) {
-    case AudioContainer::Opus: return format.nSamplesPerSec >= 8000 && format.nSamplesPerSec <= 48000;
+    case AudioContainer::Opus:
+    case AudioContainer::Vorbis: return format.nSamplesPerSec >= 8000 && format.nSamplesPerSec <= 48000;
+    case AudioContainer::M4a:
+    case AudioContainer::M4b: return IsAacRate(format.nSamplesPerSec);
+    case AudioContainer::Mp3: return IsMp3SampleRate(format.nSamplesPerSec);
+    case AudioContainer::Flac: return IsFlacSampleRate(format.nSamplesPerSec);
     default: return false;
     }
 }
@@ -142,10 +190,15 @@ PieceFormat PieceFormatOf(AudioContainer container, const WAVEFORMATEX& format, 
     return piece;
 }
 
+HRESULT LoadEncoder(AudioContainer container)
+{
+    return container == AudioContainer::M4a || container == AudioContainer::M4b ? LoadAacEncoder() : S_OK;
+}
+
 bool CarriesOverJoins(AudioContainer container)
 {
-    return container == AudioContainer::Opus || container == AudioContainer::Mp3 || container == AudioContainer::M4a
-           || container == AudioContainer::M4b;
+    return container == AudioContainer::Opus || container == AudioContainer::Vorbis || container == AudioContainer::Mp3
+           || container == AudioContainer::M4a || container == AudioContainer::M4b;
 }
 
 std::unique_ptr<PieceEncoder> CreatePieceEncoder(const PieceFormat& format, PacketSink sink, HRESULT* hr)
@@ -153,6 +206,11 @@ std::unique_ptr<PieceEncoder> CreatePieceEncoder(const PieceFormat& format, Pack
     *hr = S_OK;
     switch (format.container) {
     case AudioContainer::Opus: return CreateOpusEncoder(format, std::move(sink), hr);
+    case AudioContainer::Vorbis: return CreateVorbisEncoder(format, std::move(sink), hr);
+    case AudioContainer::M4a:
+    case AudioContainer::M4b: return CreateAacEncoder(format, std::move(sink), hr);
+    case AudioContainer::Mp3: return CreateMp3Encoder(format, std::move(sink), hr);
+    case AudioContainer::Flac: return CreateFlacEncoder(format, std::move(sink), hr);
     default: break;
     }
     *hr = SPERR_UNSUPPORTED_FORMAT;

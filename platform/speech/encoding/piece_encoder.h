@@ -47,6 +47,9 @@ public:
 // channels, a rate the codec knows).
 bool CanEncode(AudioContainer container, const WAVEFORMATEX& format);
 PieceFormat PieceFormatOf(AudioContainer container, const WAVEFORMATEX& format, bool startsFile);
+// Loads the codec's library where it is loaded at run time (FFmpeg, for AAC): S_OK,
+// or why the container cannot be written here.
+HRESULT LoadEncoder(AudioContainer container);
 // Whether the container's codec carries frames over a join (hasPrevious, hasNext):
 // the codecs whose windows reach over it.
 bool CarriesOverJoins(AudioContainer container);

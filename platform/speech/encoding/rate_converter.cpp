@@ -17,6 +17,9 @@ std::unique_ptr<RateConverter> RateConverter::Create(double inputRate, double ou
                                                      Sink sink)
 {
     soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    // No dither: soxr seeds it from the clock, so the same text would encode to
+    // other bytes each run, and the pieces' joins would differ.
+    io.flags |= SOXR_NO_DITHER;
     soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     soxr_runtime_spec_t runtime = soxr_runtime_spec(1);  // this thread only: the workers are the parallelism
     soxr_error_t error = nullptr;

@@ -25,7 +25,10 @@ struct Container {
     const char* format;  // as ffprobe names it
     const char* codec;
     int frame;           // samples at 22050 Hz a join may move the audio by
+    bool lossless = false;  // decodes to the very samples it was made of
 };
+
+void PrintTo(const Container& container, std::ostream* out) { *out << container.extension; }
 
 std::string Chapter(const char* title, const char* sentence, int sentences)
 {
@@ -57,17 +60,24 @@ struct Book {
     }
 };
 
-// A chapter's mark is where its first sound is: within 30 ms, with quiet just before.
+// A chapter's mark is where its first sound is: within 30 ms, and what comes just
+// before it much quieter than what follows (a lossy codec smears the previous
+// chapter's last sound and this one's onset a little, so not silent).
 void ExpectSpeechBeginsAt(const std::vector<std::int16_t>& decoded, const ProbedChapter& chapter)
 {
-    constexpr std::size_t kNear = 22050 * 30 / 1000;
+    constexpr std::size_t kNear = 22050 * 30 / 1000, kSmear = 22050 * 5 / 1000;
     const auto mark = static_cast<std::size_t>(chapter.start * 22050);
-    const std::size_t from = mark > kNear ? mark - kNear : 0;
-    const std::size_t sound = FirstSound(decoded, from);
-    if (from > 0) {
-        EXPECT_GT(sound, from) << chapter.title << ": the mark is inside speech";
+    const auto loudest = [&](std::size_t from, std::size_t to) {
+        int peak = 0;
+        for (std::size_t i = from; i < std::min(to, decoded.size()); ++i) peak = std::max(peak, std::abs(int{decoded[i]}));
+        return peak;
+    };
+    if (mark > kNear) {
+        EXPECT_LT(loudest(mark - kNear, mark - kSmear) * 4, loudest(mark, mark + kNear))
+            << chapter.title << ": the mark is inside speech";
     }
-    EXPECT_LT(sound, mark + kNear) << chapter.title << ": the speech begins later";
+    EXPECT_LT(FirstSound(decoded, mark > kNear ? mark - kNear : 0), mark + kNear)
+        << chapter.title << ": the speech begins later";
 }
 
 class EncodedFileTest : public ComTest, public ::testing::WithParamInterface<Container> {
@@ -133,10 +143,15 @@ protected:
         return memory->Samples();
     }
 
+    static std::string ReadAll(const std::filesystem::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
     std::vector<std::int16_t> WavSamples(const std::string& name)
     {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string bytes = ReadAll(dir_ / name);
         std::vector<std::int16_t> samples((bytes.size() - 44) / 2);
         std::copy_n(reinterpret_cast<const std::int16_t*>(bytes.data() + 44), samples.size(), samples.data());
         return samples;
@@ -169,6 +184,9 @@ TEST_P(EncodedFileTest, ABookInPiecesDecodesWholeWithItsChaptersWhereTheirSpeech
     std::optional<std::vector<std::int16_t>> decoded = Decoded((dir_ / name).string());
     ASSERT_TRUE(decoded);
     EXPECT_NEAR(double(decoded->size()) / reference.size(), 1.0, 0.01);
+    if (container.lossless) {
+        EXPECT_TRUE(*decoded == reference) << "a lossless book differs from its samples";
+    }
     EXPECT_NEAR(probed->duration * 22050 / reference.size(), 1.0, 0.01);
 
     // Each mark is where its chapter's first sound is: found by that sound itself,
@@ -185,7 +203,9 @@ TEST_P(EncodedFileTest, ABookInPiecesDecodesWholeWithItsChaptersWhereTheirSpeech
         EXPECT_NEAR(double(FindPattern(*decoded, pattern, mark, 22050 / 5)), double(mark), 22050 * 0.03)
             << probed->chapters[i].title;
     }
-    EXPECT_NEAR(probed->chapters.back().end, probed->duration, 0.05);
+    // The last chapter ends with the audio. (Not ffprobe's duration: for MP3 it counts
+    // the priming frames too, LAME's own files alike.)
+    EXPECT_NEAR(probed->chapters.back().end, double(decoded->size()) / 22050, 0.05);
 
     // The same samples encoded in one go: the joins must cost nothing it does not.
     Encode(std::string("whole.") + container.extension, reference);
@@ -195,7 +215,12 @@ TEST_P(EncodedFileTest, ABookInPiecesDecodesWholeWithItsChaptersWhereTheirSpeech
     const JoinMeasure once = MeasureJoin(reference, *whole, 22050 / 4, 2 * container.frame);
     EXPECT_GT(join.stretches, 60u);
     EXPECT_LE(join.largestJump, container.frame) << "a gap or a doubled stretch at a join";
-    EXPECT_LT(LargestLoss(join, once), 0.1) << "a stretch, at a join, that sounds worse than the rest";
+    if (!container.lossless) {
+        // Its pieces are made whole frames long, so the shift changes at its joins.
+        EXPECT_GE(join.joins.size(), 4u) << "the book's joins were not found";
+    }
+    EXPECT_LT(LargestLossAtJoins(join, once), 0.1) << "a stretch, at a join, that sounds worse than the rest";
+    EXPECT_LT(MeanLoss(join, once), 0.01) << "the pieces sound worse than one run";
 }
 
 TEST_P(EncodedFileTest, AShortTextInOnePieceMarksItsChaptersToo)
@@ -204,6 +229,9 @@ TEST_P(EncodedFileTest, AShortTextInOnePieceMarksItsChaptersToo)
     const std::string text = "Part one. A short first part of the text.\n\nPart two. And a second, shorter one.";
     const std::string name = std::string("short.") + container.extension;
     Render(name, text, {0, 42}, false, {u"One", u"Two"});
+    // The same text gives the same file, byte for byte.
+    Render("again." + std::string(container.extension), text, {0, 42}, false, {u"One", u"Two"});
+    EXPECT_EQ(ReadAll(dir_ / name), ReadAll(dir_ / ("again." + std::string(container.extension))));
     std::optional<Probed> probed = Probe((dir_ / name).string());
     std::optional<std::vector<std::int16_t>> decoded = Decoded((dir_ / name).string());
     ASSERT_TRUE(probed && decoded);
@@ -225,7 +253,10 @@ TEST_P(EncodedFileTest, AnEmptyTextIsAValidFileOfAMoment)
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, EncodedFileTest,
-                         ::testing::Values(Container{"opus", "ogg", "opus", 441}),
+                         ::testing::Values(Container{"opus", "ogg", "opus", 441}, Container{"ogg", "ogg", "vorbis", 512},
+                                           Container{"m4a", "mov,mp4,m4a,3gp,3g2,mj2", "aac", 1024},
+                                           Container{"m4b", "mov,mp4,m4a,3gp,3g2,mj2", "aac", 1024},
+                                           Container{"mp3", "mp3", "mp3", 576}, Container{"flac", "flac", "flac", 16, true}),
                          [](const auto& info) { return std::string(info.param.extension); });
 
 }  // namespace
