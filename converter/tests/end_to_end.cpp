@@ -21,6 +21,7 @@ using converter_test::Child;
 using converter_test::ErrorTo;
 using converter_test::NamesIn;
 using converter_test::ParseWav;
+using converter_test::QuickVoice;
 using converter_test::ReadBytes;
 using converter_test::RunChild;
 using converter_test::RunResult;
@@ -150,7 +151,7 @@ TEST_F(EndToEndTest, ProgressShowsOnATerminalAndIsClearedButNeverInAPipe)
     std::string message = std::to_string(KeptBytes(long_text)) + " char to be conerted......";
     std::string output = (env_.cwd() / "out.wav").string();
 
-    RunResult terminal = Child({input_, output}, ErrorTo::Terminal).Wait();
+    RunResult terminal = Child({input_, output, QuickVoice()}, ErrorTo::Terminal).Wait();
     EXPECT_EQ(terminal.exitCode, 0) << terminal.err;
     EXPECT_EQ(terminal.out, message);
     // One line rewritten in place: each update starts by erasing it, the last erase clears it.
@@ -163,7 +164,7 @@ TEST_F(EndToEndTest, ProgressShowsOnATerminalAndIsClearedButNeverInAPipe)
     EXPECT_NE(terminal.err.find(" left"), std::string::npos) << terminal.err;
     std::string withProgress = ReadBytes(output);
 
-    RunResult pipe = RunChild({input_, output});
+    RunResult pipe = RunChild({input_, output, QuickVoice()});
     EXPECT_EQ(pipe.exitCode, 0);
     EXPECT_EQ(pipe.out, message);
     EXPECT_EQ(pipe.err, "");
@@ -182,7 +183,7 @@ TEST_F(EndToEndTest, InterruptedRunLeavesTheOldFileAndNoTemporary)
     int inotify = inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify, 0);
     ASSERT_GE(inotify_add_watch(inotify, env_.cwd().c_str(), IN_MODIFY), 0);
-    Child child({input_, output});
+    Child child({input_, output, QuickVoice()});
     ASSERT_GT(child.pid(), 0);
     // Interrupted once audio flows, the workers busy with the pieces after it.
     ASSERT_NE(AwaitEvent(inotify, IN_MODIFY, ".narrate-", [&](const std::string& name) {

@@ -28,6 +28,7 @@ using converter_test::AwaitEvent;
 using converter_test::Child;
 using converter_test::NamesIn;
 using converter_test::ParseWav;
+using converter_test::QuickVoice;
 using converter_test::ReadBytes;
 using converter_test::RunChild;
 using converter_test::RunResult;
@@ -112,12 +113,13 @@ TEST_F(NarrateFaultTest, AFullDiskKeepsTheOldOutputAndSaysWhy)
     // looks; it reports back through a pipe.
     int report[2];
     ASSERT_EQ(pipe(report), 0);
+    const std::string voice = QuickVoice();  // asked before the child's disk is small
     pid_t pid = fork();
     if (pid == 0) {
         close(report[0]);
         if (!MountSmallDisk(disk, 1 << 20)) _exit(77);
         WriteBytes(disk + "/out.wav", "old contents");
-        RunResult run = RunChild({In("long.txt"), disk + "/out.wav"});
+        RunResult run = RunChild({In("long.txt"), disk + "/out.wav", voice});
         std::string seen = std::to_string(run.exitCode) + "\n" + run.out + "\n" + run.err + ReadBytes(disk + "/out.wav");
         for (const std::string& name : NamesIn(disk)) seen += "\n" + name;
         (void)!write(report[1], seen.data(), seen.size());
@@ -233,7 +235,7 @@ TEST_F(NarrateFaultTest, NeverContactsTheSoundServer)
     while (longText.size() < 20000) longText += kText;
     for (const std::string& text : {std::string(kText), longText}) {
         WriteBytes(In("in.txt"), text);
-        RunResult run = RunChild({In("in.txt"), In("out.wav")});
+        RunResult run = RunChild({In("in.txt"), In("out.wav"), QuickVoice()});
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_TRUE(ParseWav(ReadBytes(In("out.wav"))).valid);

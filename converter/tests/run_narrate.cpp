@@ -20,6 +20,7 @@ namespace {
 
 using converter_test::NamesIn;
 using converter_test::ParseWav;
+using converter_test::QuickVoice;
 using converter_test::ReadBytes;
 using converter_test::RunInProcess;
 using converter_test::RunResult;
@@ -210,7 +211,7 @@ protected:
         WriteBytes(output_, "old contents");
         WriteBytes(input_, text);
         win32::sys::ScopedOverride override(calls);
-        return RunInProcess({input_, output_});
+        return RunInProcess({input_, output_, QuickVoice()});
     }
 
     void ExpectOldOutputAndNoTemporary(const RunResult& run, std::size_t kept = 2054)

@@ -89,7 +89,7 @@ TEST_F(AudioOutTest, WithoutAServerSpeakingFailsAtOnceAndStoppingStillWorks)
     pulse::Table table = pulse::RealCalls();
     table.connect = NoServer;
     pulse::ScopedOverride noServer(table);
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     auto started = Clock::now();
     EXPECT_EQ(voice->Speak(kSentence, SPF_DEFAULT, nullptr), SPERR_NO_DRIVER);
     EXPECT_EQ(voice->Speak(kSentence, SPF_ASYNC, nullptr), SPERR_NO_DRIVER);
@@ -108,11 +108,11 @@ TEST_F(AudioOutTest, WithoutPulseAudioInstalledSpeakingFailsAndWorksOnceItIsBack
 {
     {
         modules::ScopedOverride noLibrary(modules::Table{OpenAllButPulse});
-        auto voice = NewVoice();
+        auto voice = NewQuickVoice();
         EXPECT_EQ(voice->Speak(kSentence, SPF_DEFAULT, nullptr), SPERR_NO_DRIVER);
         EXPECT_EQ(voice->WaitUntilDone(INFINITE), S_OK);
     }
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     EXPECT_EQ(voice->Speak(u"Back.", SPF_DEFAULT, nullptr), S_OK);
 }
 
@@ -121,7 +121,7 @@ TEST_F(AudioOutTest, AServerAddressThatDoesNotAnswerFailsPromptly)
     const char* old = std::getenv("PULSE_SERVER");
     std::string saved = old ? old : "";
     setenv("PULSE_SERVER", "unix:/nonexistent/varnel/native", 1);
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     auto started = Clock::now();
     EXPECT_EQ(voice->Speak(kSentence, SPF_ASYNC, nullptr), SPERR_NO_DRIVER);
     EXPECT_LT(Clock::now() - started, 1s);
@@ -145,7 +145,7 @@ TEST_F(AudioOutTest, AServerThatNeverAnswersIsGivenUpOnInBoundedTime)
     pulse::Table table = pulse::RealCalls();
     table.connect = HangingServer;
     pulse::ScopedOverride hanging(table);
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     auto started = Clock::now();
     EXPECT_EQ(voice->Speak(kSentence, SPF_ASYNC, nullptr), SPERR_NO_DRIVER);
     auto took = Clock::now() - started;
@@ -168,7 +168,7 @@ TEST_F(AudioOutTest, AServerThatGoesAwayFailsTheRequestAndTheNextOneConnectsAgai
 {
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.ok());
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     {
         pulse::Table table = pulse::RealCalls();
         table.write = FailingWrite;
@@ -187,7 +187,7 @@ TEST_F(AudioOutTest, ARealServerKilledWhileSpeakingFailsTheRequestAndIsUsedAgain
     testing_support::PrivatePulseServer server;
     ASSERT_TRUE(server.Start()) << server.Log();
     NoticeWindow window;
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     ASSERT_EQ(voice->SetNotifyWindowMessage(window.handle(), WM_APP, 0, 0), S_OK);
     ASSERT_EQ(voice->Speak(kLongText, SPF_ASYNC, nullptr), S_OK);  // connected when it returns
     server.Kill();
@@ -209,7 +209,7 @@ TEST_F(AudioOutTest, ARealServerKilledWhileSpeakingFailsTheRequestAndIsUsedAgain
 
 TEST_F(AudioOutTest, ASynchronousSpeakReturnsOnlyAfterItsAudioHasBeenPlayed)
 {
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     auto rendering = Render(voice, kSentence);
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.ok());
@@ -228,7 +228,7 @@ TEST_F(AudioOutTest, ASynchronousSpeakReturnsOnlyAfterItsAudioHasBeenPlayed)
 
 TEST_F(AudioOutTest, TwoAsyncRequestsAreHeardOneAfterTheOtherInOrder)
 {
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     auto first = Render(voice, u"The first request comes first.");
     auto second = Render(voice, u"Then the second one.");
     MonitorRecorder recorder;
@@ -249,7 +249,7 @@ TEST_F(AudioOutTest, TwoAsyncRequestsAreHeardOneAfterTheOtherInOrder)
 
 TEST_F(AudioOutTest, APurgeMakesTheSinkSilentWithin50Milliseconds)
 {
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.ok());
     auto before = Clock::now();
@@ -270,7 +270,7 @@ TEST_F(AudioOutTest, APurgeMakesTheSinkSilentWithin50Milliseconds)
 
 TEST_F(AudioOutTest, VolumeZeroIsSilence)
 {
-    auto voice = NewVoice();
+    auto voice = NewQuickVoice();
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.ok());
     ASSERT_EQ(voice->SetVolume(0), S_OK);
