@@ -47,6 +47,9 @@ public:
     STDMETHOD(Open)() override { return device_->Open(); }
     STDMETHOD(Discard)() override { return device_->Discard(); }
     STDMETHOD(WaitUntilPlayed)(speech::CancelToken* cancel) override { return device_->WaitUntilPlayed(cancel); }
+    STDMETHOD(Pause)() override { return device_->Pause(); }
+    STDMETHOD(Resume)() override { return device_->Resume(); }
+    STDMETHOD(GetPosition)(ULONGLONG* written, ULONGLONG* heard) override { return device_->GetPosition(written, heard); }
 
     void Reset() { firstWrite_ = Clock::time_point{}; }
     Clock::time_point firstWrite() const { return firstWrite_; }

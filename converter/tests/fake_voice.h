@@ -35,6 +35,11 @@ public:
     FakeVoice() { output.Attach(new FakeOutput); }
 
     STDMETHOD(SetNotifyWindowMessage)(HWND, UINT, WPARAM, LPARAM) override { return E_NOTIMPL; }
+    STDMETHOD(SetInterest)(ULONGLONG, ULONGLONG) override { return E_NOTIMPL; }
+    STDMETHOD(GetEvents)(ULONG, SPEVENT*, ULONG*) override { return E_NOTIMPL; }
+    STDMETHOD(GetInfo)(SPEVENTSOURCEINFO*) override { return E_NOTIMPL; }
+    STDMETHOD(Pause)() override { return E_NOTIMPL; }
+    STDMETHOD(Resume)() override { return E_NOTIMPL; }
 
     STDMETHOD(SetOutput)(IUnknown* stream, BOOL allowFormatChanges) override
     {

@@ -14,8 +14,14 @@ struct IEngineAudioDevice : IUnknown {
     // Drops what is buffered and not yet heard (a purge).
     STDMETHOD(Discard)() = 0;
     // Returns once everything written has been heard, or at once after discarding
-    // when `cancel` fires.
+    // when `cancel` fires. A paused device is waited for until it resumes.
     STDMETHOD(WaitUntilPlayed)(speech::CancelToken* cancel) = 0;
+    // Silences the output at once, keeping what is buffered; Resume plays on from
+    // the same sample. A write meanwhile waits while the buffer is full.
+    STDMETHOD(Pause)() = 0;
+    STDMETHOD(Resume)() = 0;
+    // Bytes written since the device was made, and how many of them have been heard.
+    STDMETHOD(GetPosition)(ULONGLONG* written, ULONGLONG* heard) = 0;
 
 protected:
     ~IEngineAudioDevice() = default;

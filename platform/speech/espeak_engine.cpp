@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace speech {
 namespace {
@@ -15,28 +18,94 @@ namespace {
 constexpr int kSlowestEspeakWpm = espeakRATE_MINIMUM;  // espeak-ng does not speak slower; TimeStretch goes on
 constexpr int kBufferMs = 20;                    // callback granularity: low latency, quick stops
 
-std::string EscapeForSsml(std::string_view text)
+// What espeak-ng is given: the text itself, or the text wrapped in SSML, with the
+// byte of the text each of its bytes stands for (markup: where it stands).
+struct GivenText {
+    std::string bytes;
+    std::vector<std::uint32_t> source;  // empty when `bytes` is the text itself
+};
+
+GivenText WrapInSsml(std::string_view text, const SpeechStyle& style)
 {
-    std::string out;
-    out.reserve(text.size() + 16);
-    for (char c : text) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        default: out += c;
+    std::string open = "<speak>", close;
+    if (style.emphasis) open += "<emphasis>", close = "</emphasis>" + close;
+    if (style.spell) open += "<say-as interpret-as=\"characters\">", close = "</say-as>" + close;
+    close += "</speak>";
+    GivenText given;
+    auto add = [&](std::string_view part, std::size_t at) {
+        given.bytes += part;
+        given.source.insert(given.source.end(), part.size(), static_cast<std::uint32_t>(at));
+    };
+    add(open, 0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+        case '<': add("&lt;", i); break;
+        case '>': add("&gt;", i); break;
+        case '&': add("&amp;", i); break;
+        default: add(text.substr(i, 1), i);
         }
     }
-    return out;
+    add(close, text.size());
+    return given;
 }
+
+bool IsEdgePunctuation(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || std::string_view("\"'([{.,;:!?)]}-").find(c) != std::string_view::npos;
+}
+
+// espeak-ng's word events as WordMarks: its positions count the characters of what
+// it was given from 1. A word that starts inside the one before it is the same
+// token said as several words (a number, a phrase of its dictionary).
+class EspeakWords {
+public:
+    EspeakWords(const GivenText& given, std::string_view text, const WordSink& sink, double sampleScale)
+        : given_(given), text_(text), sink_(sink), scale_(sampleScale)
+    {
+        for (std::size_t i = 0; i < given.bytes.size(); ++i)
+            if ((static_cast<unsigned char>(given.bytes[i]) & 0xC0) != 0x80) characters_.push_back(i);
+        characters_.push_back(given.bytes.size());
+    }
+
+    void Take(const espeak_EVENT& event)
+    {
+        if (event.type != espeakEVENT_WORD || event.text_position < 1 || event.length < 1) return;
+        const std::size_t first = std::min<std::size_t>(static_cast<std::size_t>(event.text_position) - 1, characters_.size() - 1);
+        const std::size_t last = std::min(first + static_cast<std::size_t>(event.length), characters_.size() - 1);
+        std::size_t start = TextByte(characters_[first]), end = TextByte(characters_[last]);
+        while (start < end && IsEdgePunctuation(text_[start])) ++start;
+        while (end > start && IsEdgePunctuation(text_[end - 1])) --end;
+        if (end <= start || start < tokenEnd_) return;
+        tokenEnd_ = end;
+        sink_({start, end - start, static_cast<std::uint64_t>(event.sample * scale_)});
+    }
+
+private:
+    std::size_t TextByte(std::size_t givenByte) const
+    {
+        if (given_.source.empty()) return std::min(givenByte, text_.size());
+        return givenByte < given_.source.size() ? given_.source[givenByte] : text_.size();
+    }
+
+    const GivenText& given_;
+    std::string_view text_;
+    const WordSink& sink_;
+    double scale_;
+    std::vector<std::size_t> characters_;  // the byte each character of the given text starts at
+    std::size_t tokenEnd_ = 0;
+};
 
 int EspeakPitch(int pitch) { return 50 + 5 * std::clamp(pitch, -10, 10); }
 
 thread_local const PcmSink* currentSink = nullptr;  // the sink of the synthesis on this thread
+thread_local EspeakWords* currentWords = nullptr;
 thread_local bool sinkStopped = false;
 
-int OnSamples(short* samples, int count, espeak_EVENT*)
+int OnSamples(short* samples, int count, espeak_EVENT* events)
 {
+    if (currentWords)
+        for (espeak_EVENT* event = events; event && event->type != espeakEVENT_LIST_TERMINATED; ++event)
+            currentWords->Take(*event);
     if (!samples || count <= 0 || !currentSink) return sinkStopped ? 1 : 0;
     if (!(*currentSink)(reinterpret_cast<const std::int16_t*>(samples), static_cast<std::size_t>(count))) {
         sinkStopped = true;
@@ -46,7 +115,7 @@ int OnSamples(short* samples, int count, espeak_EVENT*)
 }
 
 HRESULT SynthesizeOn(EspeakLibrary& espeak, const std::string& voiceIdentifier, const SpeechStyle& style,
-                     std::string_view text, const PcmSink& sink)
+                     std::string_view text, const PcmSink& sink, const WordSink* words)
 {
     if (espeak.SetVoiceByName(voiceIdentifier.c_str()) != EE_OK) return SPERR_ENGINE_FAILED;
     // Every parameter is set for every piece, so the output depends on the input alone.
@@ -59,29 +128,30 @@ HRESULT SynthesizeOn(EspeakLibrary& espeak, const std::string& voiceIdentifier, 
     espeak.SetParameter(espeakWORDGAP, 0, 0);
     espeak.SetParameter(espeakPUNCTUATION, espeakPUNCT_NONE, 0);
 
-    std::string markup;
     unsigned flags = espeakCHARS_UTF8;
+    GivenText given;  // a terminated string, as espeak-ng wants
     if (style.emphasis || style.spell) {
-        markup = "<speak>";
-        if (style.emphasis) markup += "<emphasis>";
-        if (style.spell) markup += "<say-as interpret-as=\"characters\">";
-        markup += EscapeForSsml(text);
-        if (style.spell) markup += "</say-as>";
-        if (style.emphasis) markup += "</emphasis>";
-        markup += "</speak>";
-        text = markup;
+        given = WrapInSsml(text, style);
         flags |= espeakSSML;
+    } else {
+        given.bytes.assign(text);
     }
-    std::string buffer(text);  // espeak-ng wants a terminated string
+    // Below espeak-ng's slowest speed its samples are stretched, and so are the words' places.
+    const double slowdown = double(espeakWordsPerMinute) / std::min(wordsPerMinute, espeakWordsPerMinute);
+    std::optional<EspeakWords> spoken;
+    if (words) spoken.emplace(given, text, *words, slowdown);
     std::lock_guard turn(RandomSequenceTurn());
     // Some voices' breath noise comes from rand(), whose state outlives a copy of
     // espeak-ng: every synthesis starts from the same seed, as a new process would.
     std::srand(1);
     auto synthesize = [&](const PcmSink& target) {
         currentSink = &target;
+        currentWords = spoken ? &*spoken : nullptr;
         sinkStopped = false;
-        espeak_ERROR result = espeak.Synth(buffer.c_str(), buffer.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
+        espeak_ERROR result =
+            espeak.Synth(given.bytes.c_str(), given.bytes.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
         currentSink = nullptr;
+        currentWords = nullptr;
         return result;
     };
     if (wordsPerMinute >= espeakWordsPerMinute)
@@ -109,10 +179,10 @@ public:
     ~EspeakSession() override { library_.reset(); }  // unloaded before the next session may load
 
     HRESULT Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                       const PcmSink& sink) override
+                       const PcmSink& sink, const WordSink* words) override
     {
         if (!library_) return SPERR_ENGINE_FAILED;
-        return SynthesizeOn(*library_, voice, style, text, sink);
+        return SynthesizeOn(*library_, voice, style, text, sink, words);
     }
 
 private:
@@ -188,11 +258,11 @@ std::unique_ptr<VoiceEngine::Session> EspeakEngine::Begin()
 }
 
 HRESULT SynthesizeOnFreshEspeak(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                                const PcmSink& sink)
+                                const PcmSink& sink, const WordSink* words)
 {
     auto library = LoadWithCallback();
     if (!library) return SPERR_ENGINE_FAILED;
-    return SynthesizeOn(*library, voice, style, text, sink);
+    return SynthesizeOn(*library, voice, style, text, sink, words);
 }
 
 }  // namespace speech

@@ -29,6 +29,6 @@ private:
 // Synthesizes on a copy of espeak-ng loaded for this call alone, without the
 // engine's lock: for a process that renders one piece (a render worker).
 HRESULT SynthesizeOnFreshEspeak(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                                const PcmSink& sink);
+                                const PcmSink& sink, const WordSink* words);
 
 }  // namespace speech

@@ -11,7 +11,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
+#include <utility>
 
 namespace speech {
 namespace {
@@ -58,19 +60,43 @@ std::vector<std::string_view> Utterances(std::string_view text)
     return out;
 }
 
+// A text as flite is given it, with the byte of the caller's text each of its
+// bytes stands for (none: the same text).
+struct GivenText {
+    std::string bytes;
+    std::vector<std::uint32_t> source;
+};
+
 // Letters and digits one by one: flite says a lone letter by its name.
-std::string Spelled(std::string_view text)
+GivenText Spelled(std::string_view text)
 {
-    std::string out;
-    for (char c : text) {
-        if (IsBlank(c)) {
-            out += ", ";
-        } else {
-            out += c;
-            out += ' ';
-        }
+    GivenText out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out.bytes += IsBlank(text[i]) ? std::string(", ") : std::string{text[i], ' '};
+        out.source.insert(out.source.end(), 2, static_cast<std::uint32_t>(i));
     }
     return out;
+}
+
+// The words of a synthesized utterance: each token of its text that flite says,
+// where its first word's first segment begins. flite's tokens carry their text but
+// not their place, so each is looked for after the one before.
+void TellWords(const FliteLibrary& f, const cst_utterance& utterance, std::string_view text, std::size_t offset,
+               const GivenText& given, std::uint64_t firstSample, const WordSink& words)
+{
+    std::size_t cursor = 0;
+    for (const cst_item* token = f.RelationHead(f.Relation(&utterance, "Token")); token; token = f.ItemNext(token)) {
+        const std::string_view name = f.ItemString(token, "name");
+        const std::size_t at = name.empty() ? std::string_view::npos : text.find(name, cursor);
+        if (at == std::string_view::npos) continue;
+        cursor = at + name.size();
+        const cst_item* word = f.ItemDaughter(token);
+        if (!word) continue;  // punctuation alone
+        const float seconds = f.PathFloat(word, "R:SylStructure.daughter1.daughter1.R:Segment.p.end");
+        std::size_t start = offset + at, end = offset + cursor;
+        if (!given.source.empty()) start = given.source[start], end = given.source[end - 1] + 1;
+        words({start, end - start, firstSample + static_cast<std::uint64_t>(std::max(0.0f, seconds) * kNativeSampleRate)});
+    }
 }
 
 // One utterance's way from flite's wave, at the voice's rate, to the sink.
@@ -83,6 +109,7 @@ struct StreamState {
     };
     int delivered = 0;  // samples of the wave handed over
     bool stopped = false;
+    std::function<void()> tellWords;  // once flite knows its segments' times, before any sound
 
     const PcmSink& Resampled() const { return pitch ? pitched : *sink; }
     // Hands over the wave's samples from `delivered` up to `end`.
@@ -105,6 +132,7 @@ struct StreamState {
 int OnChunk(const cst_wave* wave, int start, int size, int, cst_audio_streaming_info* info)
 {
     auto* state = static_cast<StreamState*>(info->userdata);
+    if (state->tellWords) std::exchange(state->tellWords, nullptr)();
     if (wave && size > 0) state->PassOn(*wave, start + size);
     return state->stopped ? CST_AUDIO_STREAM_STOP : CST_AUDIO_STREAM_CONT;
 }
@@ -114,17 +142,26 @@ public:
     explicit FliteSession(const FliteLibrary& library) : library_(library) {}
 
     HRESULT Synthesize(const std::string& voiceIdentifier, const SpeechStyle& style, std::string_view text,
-                       const PcmSink& sink) override
+                       const PcmSink& sink, const WordSink* words) override
     {
         if (!IsFliteVoice(voiceIdentifier)) return SPERR_ENGINE_FAILED;
         const std::string name = voiceIdentifier.substr(std::string_view(kPrefix).size());
         cst_voice* voice = library_.Voice(name);
         if (!voice) return SPERR_ENGINE_FAILED;
-        std::string spelled;
-        if (style.spell) text = spelled = Spelled(text);
+        GivenText spelled;
+        if (style.spell) spelled = Spelled(text), text = spelled.bytes;
+        std::uint64_t delivered = 0;  // samples, for the words' times
+        const PcmSink counted = [&](const std::int16_t* samples, std::size_t count) {
+            delivered += count;
+            return sink(samples, count);
+        };
         std::lock_guard turn(RandomSequenceTurn());
         for (std::string_view utterance : Utterances(text)) {
-            HRESULT hr = SynthesizeUtterance(*voice, style, std::string(utterance), sink);
+            std::function<void(const cst_utterance&)> tell;
+            if (words)
+                tell = [&, offset = static_cast<std::size_t>(utterance.data() - text.data()), first = delivered](
+                           const cst_utterance& said) { TellWords(library_, said, utterance, offset, spelled, first, *words); };
+            HRESULT hr = SynthesizeUtterance(*voice, style, std::string(utterance), counted, tell);
             if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
         }
         return S_OK;
@@ -140,7 +177,7 @@ private:
 
     // S_OK, S_FALSE when the sink stopped, SPERR_ENGINE_FAILED.
     HRESULT SynthesizeUtterance(cst_voice& voice, const SpeechStyle& style, const std::string& text,
-                                const PcmSink& sink)
+                                const PcmSink& sink, const std::function<void(const cst_utterance&)>& tellWords)
     {
         const FliteLibrary& f = library_;
         cst_utterance* utterance = f.NewUtterance();
@@ -168,6 +205,7 @@ private:
         info->userdata = &state;
         f.SetValue(utterance->features, "streaming_info", f.StreamingInfoValue(info));  // freed with the utterance
 
+        if (tellWords) state.tellWords = [&] { tellWords(*utterance); };
         std::srand(kNoiseSeed);
         utterance = f.DoSynth(utterance, &voice, f.UttSynth);
         if (state.stopped) {
@@ -175,6 +213,7 @@ private:
             return state.Failed() ? SPERR_ENGINE_FAILED : S_FALSE;
         }
         if (!utterance) return SPERR_ENGINE_FAILED;
+        if (state.tellWords) std::exchange(state.tellWords, nullptr)();  // a voice that did not stream
         // Whatever the voice made without streaming it.
         if (const cst_wave* wave = f.UttWave(utterance)) state.PassOn(*wave, wave->num_samples);
         f.DeleteUtterance(utterance);

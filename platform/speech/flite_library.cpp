@@ -28,7 +28,10 @@ bool FindAll(void* h, FliteLibrary& f)
               && FindSymbol(h, "feat_set", f.SetValue) && FindSymbol(h, "get_param_float", f.GetFloat)
               && FindSymbol(h, "feat_val", f.FeatValue) && FindSymbol(h, "val_cg_db", f.ClustergenData)
               && FindSymbol(h, "new_audio_streaming_info", f.NewStreamingInfo)
-              && FindSymbol(h, "audio_streaming_info_val", f.StreamingInfoValue);
+              && FindSymbol(h, "audio_streaming_info_val", f.StreamingInfoValue)
+              && FindSymbol(h, "utt_relation", f.Relation) && FindSymbol(h, "relation_head", f.RelationHead)
+              && FindSymbol(h, "item_next", f.ItemNext) && FindSymbol(h, "item_daughter", f.ItemDaughter)
+              && FindSymbol(h, "item_feat_string", f.ItemString) && FindSymbol(h, "ffeature_float", f.PathFloat);
     if (found) init();
     return found;
 }

@@ -37,6 +37,13 @@ public:
     decltype(&val_cg_db) ClustergenData = nullptr;
     decltype(&new_audio_streaming_info) NewStreamingInfo = nullptr;
     decltype(&audio_streaming_info_val) StreamingInfoValue = nullptr;
+    // An utterance's relations and items, for the words' places and times.
+    decltype(&utt_relation) Relation = nullptr;
+    decltype(&relation_head) RelationHead = nullptr;
+    decltype(&item_next) ItemNext = nullptr;
+    decltype(&item_daughter) ItemDaughter = nullptr;
+    decltype(&item_feat_string) ItemString = nullptr;
+    decltype(&ffeature_float) PathFloat = nullptr;
 
 private:
     FliteLibrary() = default;

@@ -100,11 +100,13 @@ void AppendCodePoint(std::string& out, unsigned long c)
     out += Utf16ToUtf8(wide);
 }
 
-std::string DecodeEntities(std::string_view text)
+// `text` with its entities decoded into `out`; `entity` is told the bytes of `out`
+// and of `text` after each entity, where the two run alike again.
+template <typename OnEntity>
+void DecodeEntities(std::string_view text, std::string& out, OnEntity entity)
 {
     static const std::map<std::string_view, char> kNamed = {
         {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-    std::string out;
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
@@ -130,18 +132,39 @@ std::string DecodeEntities(std::string_view text)
             continue;
         }
         i = semicolon + 1;
+        entity(out.size(), i);
     }
-    return out;
 }
+
+// UTF-16 units of a UTF-8 text's bytes, walking on from the last byte asked for.
+class UnitCounter {
+public:
+    explicit UnitCounter(std::string_view text) : text_(text) {}
+    std::size_t UnitOf(std::size_t byte)
+    {
+        for (; byte_ < byte && byte_ < text_.size(); ++byte_) {
+            const auto c = static_cast<unsigned char>(text_[byte_]);
+            if ((c & 0xC0) != 0x80) unit_ += c >= 0xF0 ? 2 : 1;
+        }
+        return unit_;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t byte_ = 0, unit_ = 0;
+};
 
 class MarkupReader {
 public:
-    std::vector<SpeechPiece> Read(std::string_view text)
+    explicit MarkupReader(std::string_view text) : text_(text), units_(text) {}
+
+    std::vector<SpeechPiece> Read()
     {
+        const std::string_view text = text_;
         std::size_t i = 0;
         while (i < text.size()) {
             std::size_t open = text.find('<', i);
-            AddText(text.substr(i, open == std::string_view::npos ? std::string_view::npos : open - i));
+            AddText(i, text.substr(i, open == std::string_view::npos ? std::string_view::npos : open - i));
             if (open == std::string_view::npos) break;
             if (text.compare(open, 4, "<!--") == 0) {
                 std::size_t end = text.find("-->", open + 4);
@@ -162,17 +185,21 @@ private:
         SpeechPiece saved;
     };
 
-    void AddText(std::string_view raw)
+    // The text between tags from byte `from` of the request.
+    void AddText(std::size_t from, std::string_view raw)
     {
         if (raw.empty()) return;
-        std::string text = DecodeEntities(raw);
-        if (!pieces_.empty() && pieces_.back().kind == SpeechPiece::Kind::Text && SameStyle(pieces_.back(), state_)) {
-            pieces_.back().text += text;
-            return;
+        if (pieces_.empty() || pieces_.back().kind != SpeechPiece::Kind::Text || !SameStyle(pieces_.back(), state_)) {
+            SpeechPiece piece = state_;
+            piece.text.clear();
+            piece.source.clear();
+            pieces_.push_back(std::move(piece));
         }
-        SpeechPiece piece = state_;
-        piece.text = std::move(text);
-        pieces_.push_back(std::move(piece));
+        SpeechPiece& piece = pieces_.back();
+        piece.source.push_back({piece.text.size(), units_.UnitOf(from)});
+        DecodeEntities(raw, piece.text, [&](std::size_t at, std::size_t rawAt) {
+            piece.source.push_back({at, units_.UnitOf(from + rawAt)});
+        });
     }
 
     static bool SameStyle(const SpeechPiece& a, const SpeechPiece& b)
@@ -190,6 +217,13 @@ private:
                 open_.resize(k);
                 break;
             }
+            return;
+        }
+        if (tag.name == "bookmark") {
+            SpeechPiece mark;
+            mark.kind = SpeechPiece::Kind::Bookmark;
+            if (auto name = tag.attributes.find("mark"); name != tag.attributes.end()) mark.text = name->second;
+            pieces_.push_back(mark);
             return;
         }
         if (tag.name == "silence") {
@@ -221,6 +255,8 @@ private:
         if (!tag.selfClosing) open_.push_back({tag.name, before});
     }
 
+    std::string_view text_;
+    UnitCounter units_;
     SpeechPiece state_;
     std::vector<Open> open_;
     std::vector<SpeechPiece> pieces_;
@@ -236,7 +272,11 @@ std::vector<SpeechPiece> PlainText(std::u16string_view text)
     return {piece};
 }
 
-std::vector<SpeechPiece> ParseMarkup(std::u16string_view text) { return MarkupReader().Read(Utf16ToUtf8(text)); }
+std::vector<SpeechPiece> ParseMarkup(std::u16string_view text)
+{
+    const std::string utf8 = Utf16ToUtf8(text);
+    return MarkupReader(utf8).Read();
+}
 
 bool LooksLikeMarkup(std::u16string_view text)
 {

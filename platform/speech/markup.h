@@ -11,10 +11,19 @@
 
 namespace speech {
 
+// Where a piece's text comes from in the request's text: the text's byte `at` is
+// the request's UTF-16 unit `unit`, and from there on runs as the request does,
+// until the next anchor (markup or an entity in between).
+struct SourceAnchor {
+    std::size_t at = 0;
+    std::size_t unit = 0;
+};
+
 struct SpeechPiece {
-    enum class Kind { Text, Silence };
+    enum class Kind { Text, Silence, Bookmark };
     Kind kind = Kind::Text;
-    std::string text;         // UTF-8, for Text
+    std::string text;         // UTF-8, for Text; the mark's name for Bookmark
+    std::vector<SourceAnchor> source;  // ascending; none: the request's text itself
     unsigned silenceMs = 0;   // for Silence
     std::optional<int> absoluteRate;  // overrides the voice's rate
     int rateChange = 0;       // added to the voice's rate otherwise

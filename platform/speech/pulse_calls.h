@@ -4,18 +4,30 @@
 
 #include <varnel/call_table.h>
 
-#include <pulse/simple.h>
+#include <pulse/def.h>
+#include <pulse/sample.h>
+
+#include <cstddef>
 
 namespace speech::pulse {
 
+// A playback stream on the default sink, on a mainloop thread of its own
+// (pulse_playback.cpp). Its calls may come from any thread.
+struct PlaybackStream;
+
 struct Table {
-    // pa_simple_new for a playback stream of the engine on the default sink.
-    pa_simple* (*connect)(const pa_sample_spec* sampleSpec, const pa_buffer_attr* attr, int* error);
-    int (*write)(pa_simple* stream, const void* data, size_t bytes, int* error);
-    int (*flush)(pa_simple* stream, int* error);
-    int (*drain)(pa_simple* stream, int* error);
-    pa_usec_t (*latency)(pa_simple* stream, int* error);
-    void (*disconnect)(pa_simple* stream);
+    // nullptr with *error set when no server answers or the stream is refused.
+    PlaybackStream* (*connect)(const pa_sample_spec* sampleSpec, const pa_buffer_attr* attr, int* error);
+    // Blocks while the server's buffer is full (also while the stream is corked).
+    int (*write)(PlaybackStream* stream, const void* data, std::size_t bytes, int* error);
+    // Drops what is buffered; a write waiting for room goes on.
+    int (*flush)(PlaybackStream* stream, int* error);
+    int (*drain)(PlaybackStream* stream, int* error);
+    // How long until a sample written now is heard; (pa_usec_t)-1 on failure.
+    pa_usec_t (*latency)(PlaybackStream* stream, int* error);
+    // Stops (1) or resumes (0) playing at once; what is buffered stays.
+    int (*cork)(PlaybackStream* stream, int corked, int* error);
+    void (*disconnect)(PlaybackStream* stream);
 };
 
 win32::CallSlot<Table>& Slot();

@@ -6,10 +6,36 @@
 
 #include <sapi.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace speech {
+
+// What a request's rendering tells the voice that speaks it.
+struct RenderedEvent {
+    // A word, a sentence, a bookmark; SPEI_TTS_PRIVATE: where a sentence's sound ended.
+    SPEVENTENUM id = SPEI_UNDEFINED;
+    std::size_t position = 0;  // UTF-16 units of the request's text
+    std::size_t length = 0;
+    std::uint64_t offset = 0;  // bytes of the output's format from the request's start
+    std::string bookmark;      // UTF-8, for a bookmark
+};
+
+class RenderObserver {
+public:
+    // Each event, before the samples of its sound are written.
+    virtual void Event(const RenderedEvent& event) = 0;
+    // Before each write into the output: returns once the voice is not paused, or
+    // the request is cancelled.
+    virtual void WaitWhilePaused(CancelToken& cancel) = 0;
+
+protected:
+    ~RenderObserver() = default;
+};
+
+// Bytes of `format` from the start of a rendering to the native sample `sample`.
+std::uint64_t OutputBytesAt(const WAVEFORMATEX& format, std::uint64_t sample);
 
 struct VoiceSettings {
     std::string voice;  // espeak-ng identifier
@@ -25,9 +51,10 @@ int GainOf(const SpeechPiece& piece, const VoiceSettings& settings);
 // the synthesizer's error otherwise. `format` must satisfy IsSupportedPcm.
 // `chapterStarts` (byte offsets into the text of a request of one text piece): the
 // output is told where each chapter begins (IEngineFileOutput::StartChapter).
+// `observer` (may be null) is told the request's events and asked before each write.
 HRESULT RenderRequest(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
                       ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
-                      const std::vector<std::size_t>& chapterStarts = {});
+                      const std::vector<std::size_t>& chapterStarts = {}, RenderObserver* observer = nullptr);
 
 // Where chapters begin in the text of a request spoken into `output`, as byte
 // offsets into its one text piece: what the output was given for it (none for a

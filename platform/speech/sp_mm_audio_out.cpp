@@ -4,9 +4,10 @@
 
 #include <varnel/syscalls.h>
 
+#include <algorithm>
 #include <condition_variable>
-#include <string>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace speech {
@@ -42,14 +43,14 @@ pa_buffer_attr SmallBuffer()
 
 }  // namespace
 
-// pa_simple_new has no timeout of its own, so it runs on a thread of its own; a
+// A connection has no timeout of its own, so it is made on a thread of its own; a
 // connection that comes too late is closed by that thread.
 struct SpMMAudioOut::Attempt {
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
     bool abandoned = false;
-    pa_simple* stream = nullptr;
+    Stream stream;
     std::chrono::steady_clock::time_point deadline;
 };
 
@@ -62,28 +63,27 @@ std::shared_ptr<SpMMAudioOut::Attempt> SpMMAudioOut::StartAttempt()
         pa_sample_spec sampleSpec = NativeSpec();
         pa_buffer_attr attr = SmallBuffer();
         int error = 0;
-        pa_simple* stream = calls.connect(&sampleSpec, &attr, &error);
+        Stream stream(calls.connect(&sampleSpec, &attr, &error), [disconnect = calls.disconnect](pulse::PlaybackStream* s) {
+            if (s) disconnect(s);
+        });
         std::lock_guard lock(attempt->mutex);
-        if (attempt->abandoned) {
-            if (stream) calls.disconnect(stream);
-            return;
-        }
-        attempt->stream = stream;
+        if (attempt->abandoned) return;  // `stream` closes it
+        if (stream.get()) attempt->stream = std::move(stream);
         attempt->finished = true;
         attempt->done.notify_all();
     }).detach();
     return attempt;
 }
 
-// The attempt's connection, or nullptr when it failed or its time ran out.
-pa_simple* SpMMAudioOut::Await(Attempt& attempt)
+// The attempt's connection, or none when it failed or its time ran out.
+SpMMAudioOut::Stream SpMMAudioOut::Await(Attempt& attempt)
 {
     std::unique_lock lock(attempt.mutex);
     if (!attempt.done.wait_until(lock, attempt.deadline, [&] { return attempt.finished; })) {
         attempt.abandoned = true;
         return nullptr;
     }
-    return attempt.stream;
+    return std::move(attempt.stream);
 }
 
 SpMMAudioOut::~SpMMAudioOut()
@@ -98,19 +98,33 @@ HRESULT SpMMAudioOut::OpenLocked()
     if (!attempt_) attempt_ = StartAttempt();
     stream_ = Await(*attempt_);
     attempt_.reset();
-    return stream_ ? S_OK : SPERR_NO_DRIVER;
+    if (!stream_) return SPERR_NO_DRIVER;
+    int error = 0;
+    if (paused_) pulse::Calls().cork(stream_.get(), 1, &error);  // a pause made before the connection
+    return S_OK;
 }
 
 void SpMMAudioOut::CloseLocked()
 {
-    if (stream_) pulse::Calls().disconnect(stream_);
-    stream_ = nullptr;
+    stream_.reset();
     if (attempt_) {
         std::lock_guard lock(attempt_->mutex);
-        if (attempt_->finished && attempt_->stream) pulse::Calls().disconnect(attempt_->stream);
+        attempt_->stream.reset();
         attempt_->abandoned = true;  // a connection still on its way is closed by its thread
         attempt_.reset();
     }
+}
+
+SpMMAudioOut::Stream SpMMAudioOut::Current()
+{
+    std::lock_guard lock(mutex_);
+    return stream_;
+}
+
+void SpMMAudioOut::Forget(const Stream& stream)
+{
+    std::lock_guard lock(mutex_);
+    if (stream_ == stream) CloseLocked();
 }
 
 HRESULT SpMMAudioOut::Open()
@@ -123,12 +137,18 @@ HRESULT SpMMAudioOut::Write(const void* data, ULONG bytes, ULONG* written)
 {
     if (written) *written = 0;
     if (!data && bytes) return E_POINTER;
-    std::lock_guard lock(mutex_);
-    HRESULT hr = OpenLocked();
-    if (FAILED(hr)) return hr;
+    Stream stream;
+    {
+        std::lock_guard lock(mutex_);
+        HRESULT hr = OpenLocked();
+        if (FAILED(hr)) return hr;
+        stream = stream_;
+        written_ += bytes;  // counted as given: a write waits while the buffer is full
+    }
+    // Without the lock: a paused stream's write waits, and a purge must get through.
     int error = 0;
-    if (bytes && pulse::Calls().write(stream_, data, bytes, &error) < 0) {
-        CloseLocked();  // the server went away; the next request connects again
+    if (bytes && pulse::Calls().write(stream.get(), data, bytes, &error) < 0) {
+        Forget(stream);  // the server went away; the next request connects again
         return SPERR_AUDIO_STOPPED;
     }
     if (written) *written = bytes;
@@ -149,9 +169,54 @@ HRESULT SpMMAudioOut::GetFormat(GUID* formatId, WAVEFORMATEX** format)
 
 HRESULT SpMMAudioOut::Discard()
 {
-    std::lock_guard lock(mutex_);
+    Stream stream = Current();
     int error = 0;
-    if (stream_ && pulse::Calls().flush(stream_, &error) < 0) CloseLocked();
+    if (stream && pulse::Calls().flush(stream.get(), &error) < 0) Forget(stream);
+    return S_OK;
+}
+
+HRESULT SpMMAudioOut::Pause()
+{
+    Stream stream;
+    {
+        std::lock_guard lock(mutex_);
+        paused_ = true;
+        stream = stream_;
+    }
+    int error = 0;
+    if (stream && pulse::Calls().cork(stream.get(), 1, &error) < 0) Forget(stream);
+    return S_OK;
+}
+
+HRESULT SpMMAudioOut::Resume()
+{
+    Stream stream;
+    {
+        std::lock_guard lock(mutex_);
+        paused_ = false;
+        stream = stream_;
+    }
+    int error = 0;
+    if (stream && pulse::Calls().cork(stream.get(), 0, &error) < 0) Forget(stream);
+    return S_OK;
+}
+
+HRESULT SpMMAudioOut::GetPosition(ULONGLONG* written, ULONGLONG* heard)
+{
+    if (!written || !heard) return E_POINTER;
+    Stream stream;
+    {
+        std::lock_guard lock(mutex_);
+        *written = *heard = written_;
+        stream = stream_;
+    }
+    if (!stream) return S_OK;
+    int error = 0;
+    const pa_usec_t latency = pulse::Calls().latency(stream.get(), &error);
+    if (latency == static_cast<pa_usec_t>(-1)) return S_OK;
+    const WAVEFORMATEX format = NativeFormat();
+    const std::uint64_t waiting = latency * format.nAvgBytesPerSec / 1000000 / format.nBlockAlign * format.nBlockAlign;
+    *heard -= std::min<std::uint64_t>(waiting, *heard);
     return S_OK;
 }
 
@@ -162,31 +227,38 @@ HRESULT SpMMAudioOut::WaitUntilPlayed(CancelToken* cancel)
     pa_usec_t previous = static_cast<pa_usec_t>(-1);
     for (;;) {
         if (cancel && cancel->IsCancelled()) return Discard();
-        pa_usec_t latency;
+        Stream stream;
+        bool paused;
         {
             std::lock_guard lock(mutex_);
-            if (!stream_) return S_OK;
+            stream = stream_;
+            paused = paused_;
+        }
+        if (!stream) return S_OK;
+        pa_usec_t latency = 0;
+        if (!paused) {
             int error = 0;
-            latency = pulse::Calls().latency(stream_, &error);
+            latency = pulse::Calls().latency(stream.get(), &error);
             if (latency == static_cast<pa_usec_t>(-1)) {
-                CloseLocked();
+                Forget(stream);
                 return SPERR_AUDIO_STOPPED;
             }
+            // Done, or not moving (a stream below its start threshold plays only on a drain).
+            if (latency <= static_cast<pa_usec_t>(kPlayedThreshold.count()) || latency == previous) break;
+            previous = latency;
         }
-        // Done, or not moving (a stream below its start threshold plays only on a drain).
-        if (latency <= static_cast<pa_usec_t>(kPlayedThreshold.count()) || latency == previous) break;
-        previous = latency;
-        auto step = std::min(std::chrono::microseconds(latency / 2), kPollLimit);
+        // Paused: nothing plays until the resume, which this step's end notices.
+        auto step = paused ? kPollLimit : std::min(std::chrono::microseconds(latency / 2), kPollLimit);
         if (cancel) {
             if (cancel->WaitFor(step)) return Discard();
         } else {
             std::this_thread::sleep_for(step);
         }
     }
-    std::lock_guard lock(mutex_);
+    Stream stream = Current();
     int error = 0;
-    if (stream_ && pulse::Calls().drain(stream_, &error) < 0) {
-        CloseLocked();
+    if (stream && pulse::Calls().drain(stream.get(), &error) < 0) {
+        Forget(stream);
         return SPERR_AUDIO_STOPPED;
     }
     return S_OK;

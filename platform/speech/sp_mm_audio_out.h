@@ -1,4 +1,4 @@
-// SpMMAudioOut: the default audio output, playing through PulseAudio's simple API.
+// SpMMAudioOut: the default audio output, playing through PulseAudio.
 #pragma once
 
 #include "audio_device.h"
@@ -8,6 +8,7 @@
 #include <sapi.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -25,18 +26,28 @@ public:
     STDMETHOD(Open)() override;
     STDMETHOD(Discard)() override;
     STDMETHOD(WaitUntilPlayed)(CancelToken* cancel) override;
+    STDMETHOD(Pause)() override;
+    STDMETHOD(Resume)() override;
+    STDMETHOD(GetPosition)(ULONGLONG* written, ULONGLONG* heard) override;
 
 private:
+    using Stream = std::shared_ptr<pulse::PlaybackStream>;
     ~SpMMAudioOut() override;
     struct Attempt;
     static std::shared_ptr<Attempt> StartAttempt();
-    static pa_simple* Await(Attempt& attempt);
+    static Stream Await(Attempt& attempt);
     HRESULT OpenLocked();
     void CloseLocked();
+    // The stream, for a call made without the lock (a write may wait long).
+    Stream Current();
+    // Forgets `stream` if it is still the one in use (it failed).
+    void Forget(const Stream& stream);
 
     std::mutex mutex_;
-    pa_simple* stream_ = nullptr;
+    Stream stream_;
     std::shared_ptr<Attempt> attempt_;  // a connection being made
+    bool paused_ = false;
+    std::uint64_t written_ = 0;  // bytes accepted, over every connection
 };
 
 }  // namespace speech

@@ -5,10 +5,14 @@
 #include "wave_format.h"
 #include "wide_text.h"
 
+#include <algorithm>
+
 namespace speech {
 namespace {
 
 constexpr DWORD kKnownSpeakFlags = SPF_ASYNC | SPF_PURGEBEFORESPEAK | SPF_IS_FILENAME | SPF_IS_XML | SPF_IS_NOT_XML;
+// A pause waits for the next word boundary when one is heard within this.
+constexpr ULONG kPauseAtWordWithinMs = 50;
 
 // The output's format, when the engine can render in it.
 HRESULT OutputFormat(ISpStreamFormat* output, WAVEFORMATEX& format)
@@ -36,7 +40,53 @@ SpVoice::SpVoice()
 
 HRESULT SpVoice::SetNotifyWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    queue_.SetNotice({window, message, wParam, lParam});
+    const WindowNotice notice{window, message, wParam, lParam};
+    queue_.SetNotice(notice);
+    events_.SetNotice(notice);
+    return S_OK;
+}
+
+HRESULT SpVoice::SetInterest(ULONGLONG eventInterest, ULONGLONG queuedInterest)
+{
+    return events_.SetInterest(eventInterest, queuedInterest);
+}
+
+HRESULT SpVoice::GetEvents(ULONG count, SPEVENT* events, ULONG* fetched)
+{
+    return events_.GetEvents(count, events, fetched);
+}
+
+HRESULT SpVoice::GetInfo(SPEVENTSOURCEINFO* info) { return events_.GetInfo(info); }
+
+HRESULT SpVoice::Pause()
+{
+    std::lock_guard pauses(pauseMutex_);
+    if (pauseCount_++ > 0) return S_OK;
+    queue_.SetPaused(true);  // nothing more is written, and no request starts
+    CComPtr<IEngineAudioDevice> device;
+    {
+        std::lock_guard lock(mutex_);
+        device = device_;
+    }
+    if (device) {
+        const ULONGLONG window = ULONGLONG{NativeFormat().nAvgBytesPerSec} * kPauseAtWordWithinMs / 1000;
+        events_.PauseAtNextWord(device, window, [device] { device->Pause(); });
+    }
+    return S_OK;
+}
+
+HRESULT SpVoice::Resume()
+{
+    std::lock_guard pauses(pauseMutex_);
+    if (pauseCount_ == 0 || --pauseCount_ > 0) return S_OK;
+    events_.CancelPause();
+    CComPtr<IEngineAudioDevice> device;
+    {
+        std::lock_guard lock(mutex_);
+        device = device_;
+    }
+    if (device) device->Resume();
+    queue_.SetPaused(false);
     return S_OK;
 }
 
@@ -110,7 +160,7 @@ HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
     SpeakRequest request;
     request.pieces = markup ? ParseMarkup(content) : PlainText(content);
 
-    if (flags & SPF_PURGEBEFORESPEAK) queue_.Purge();
+    if (flags & SPF_PURGEBEFORESPEAK) Purge();
     {
         std::lock_guard lock(mutex_);
         request.output = output_;
@@ -134,6 +184,26 @@ HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
     request.state->streamNumber = number;
     auto state = queue_.Submit(std::move(request));
     return waits ? queue_.WaitFor(state) : S_OK;
+}
+
+void SpVoice::Purge()
+{
+    std::lock_guard pauses(pauseMutex_);
+    events_.DropUnheard();
+    if (pauseCount_ > 0) {
+        pauseCount_ = 0;
+        CComPtr<IEngineAudioDevice> device;
+        {
+            std::lock_guard lock(mutex_);
+            device = device_;
+        }
+        // What the pause held is dropped before the device plays again.
+        if (device) {
+            device->Discard();
+            device->Resume();
+        }
+    }
+    queue_.Purge();
 }
 
 HRESULT SpVoice::SetRate(LONG rate)
@@ -184,9 +254,14 @@ HRESULT SpVoice::GetStatus(SPVOICESTATUS* status, LPWSTR* bookmark)
     status->ulLastStreamQueued = lastStreamNumber_.load();
     status->hrLastResult = queue.lastResult;
     status->dwRunningState = queue.speaking ? SPRS_IS_SPEAKING : SPRS_DONE;
-    status->ulInputWordPos = queue.inputPosition;
+    const HeardEvents heard = events_.Heard();
+    status->ulInputWordPos = std::max<ULONG>(heard.wordPosition, queue.inputPosition);
+    status->ulInputWordLen = heard.wordLength;
+    status->ulInputSentPos = heard.sentencePosition;
+    status->ulInputSentLen = heard.sentenceLength;
+    status->lBookmarkId = heard.bookmarkId;
     if (bookmark) {
-        *bookmark = CoTaskMemString(u"");  // bookmarks are not kept
+        *bookmark = CoTaskMemString(heard.bookmark);
         if (!*bookmark) return E_OUTOFMEMORY;
     }
     return S_OK;

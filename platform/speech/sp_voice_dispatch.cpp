@@ -4,6 +4,7 @@
 #include "dispatch_support.h"
 #include "token_collection.h"
 #include "voice_filter.h"
+#include "voice_status.h"
 #include "wide_text.h"
 
 #include <winbase.h>
@@ -59,10 +60,13 @@ HRESULT SpVoice::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch
 
 HRESULT SpVoice::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
-    return dispatch::IdsOfNames({{u"Voice", kVoice},
+    return dispatch::IdsOfNames({{u"Status", kStatus},
+                                 {u"Voice", kVoice},
                                  {u"Rate", kRate},
                                  {u"Volume", kVolume},
                                  {u"Speak", kSpeak},
+                                 {u"Pause", kPause},
+                                 {u"Resume", kResume},
                                  {u"GetVoices", kGetVoices},
                                  {u"WaitUntilDone", kWaitUntilDone}},
                                 riid, names, count, ids);
@@ -85,6 +89,14 @@ HRESULT SpVoice::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* pa
     case kWaitUntilDone:
         if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
         return InvokeWaitUntilDone(params, result, argErr);
+    case kPause:
+    case kResume:
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        if (HRESULT hr = dispatch::Arguments(params).Check(0, 0); FAILED(hr)) return hr;
+        return id == kPause ? Pause() : Resume();
+    case kStatus:
+        if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+        return InvokeStatus(params, result);
     default: return DISP_E_MEMBERNOTFOUND;
     }
 }
@@ -203,6 +215,19 @@ HRESULT SpVoice::InvokeWaitUntilDone(DISPPARAMS* params, VARIANT* result, UINT* 
         result->vt = VT_BOOL;
         result->boolVal = hr == S_OK ? VARIANT_TRUE : VARIANT_FALSE;
     }
+    return S_OK;
+}
+
+HRESULT SpVoice::InvokeStatus(DISPPARAMS* params, VARIANT* result)
+{
+    if (HRESULT hr = dispatch::Arguments(params).Check(0, 0); FAILED(hr)) return hr;
+    SPVOICESTATUS status;
+    LPWSTR bookmark = nullptr;
+    if (HRESULT hr = GetStatus(&status, &bookmark); FAILED(hr)) return hr;
+    auto* object = NewComObject<VoiceStatus>(status, std::u16string(WideView(bookmark)));
+    CoTaskMemFree(bookmark);
+    if (!object) return E_OUTOFMEMORY;
+    dispatch::ReturnDispatch(result, object);
     return S_OK;
 }
 

@@ -1,14 +1,57 @@
 #include "speak_queue.h"
 
 #include "parallel_render.h"
-
-#include <winuser.h>
+#include "wave_format.h"
+#include "wide_text.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace speech {
 
-SpeakQueue::SpeakQueue() : thread_([this] { Run(); }) {}
+// One request's events on their way to the voice's: numbered with its stream, at
+// offsets from where the request starts in its output, and for an output that
+// plays, at the device's position of their sound.
+class SpeakQueue::RequestEvents final : public RenderObserver {
+public:
+    RequestEvents(SpeakQueue& queue, const SpeakRequest& request) : queue_(queue), request_(request)
+    {
+        ULONGLONG written = 0, heard = 0;
+        if (request.device && SUCCEEDED(request.device->GetPosition(&written, &heard))) deviceStart_ = written;
+        // A file's events tell where their samples are in the file.
+        CComPtr<ISpStream> file;
+        ULARGE_INTEGER position{};
+        if (!request.device && SUCCEEDED(request.output->QueryInterface(IID_ISpStream, reinterpret_cast<void**>(&file)))
+            && SUCCEEDED(file->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position)))
+            fileStart_ = position.QuadPart;
+    }
+
+    void Event(const RenderedEvent& rendered) override
+    {
+        VoiceEvent event;
+        event.id = rendered.id;
+        event.stream = request_.state->streamNumber;
+        event.offset = fileStart_ + rendered.offset;
+        if (rendered.id == SPEI_TTS_BOOKMARK) {
+            event.bookmark = Utf8ToUtf16(rendered.bookmark);
+            event.wParam = static_cast<WPARAM>(std::atol(rendered.bookmark.c_str()));
+        } else {
+            event.wParam = rendered.length;
+            event.lParam = static_cast<LPARAM>(rendered.position);
+        }
+        queue_.events_.Add(std::move(event), request_.device, deviceStart_ + rendered.offset);
+    }
+
+    void WaitWhilePaused(CancelToken& cancel) override { queue_.WaitWhilePaused(cancel); }
+
+private:
+    SpeakQueue& queue_;
+    const SpeakRequest& request_;
+    ULONGLONG deviceStart_ = 0;
+    ULONGLONG fileStart_ = 0;
+};
+
+SpeakQueue::SpeakQueue(VoiceEvents& events) : events_(events), thread_([this] { Run(); }) {}
 
 SpeakQueue::~SpeakQueue()
 {
@@ -26,6 +69,7 @@ void SpeakQueue::Purge()
     std::deque<SpeakRequest> discarded;
     {
         std::lock_guard lock(mutex_);
+        paused_ = false;
         discarded.swap(queue_);
         for (SpeakRequest& request : discarded) request.state->done = true;
         if (current_) current_->cancel.Cancel();
@@ -43,6 +87,22 @@ std::shared_ptr<RequestState> SpeakQueue::Submit(SpeakRequest request)
     }
     changed_.notify_all();
     return state;
+}
+
+void SpeakQueue::SetPaused(bool paused)
+{
+    {
+        std::lock_guard lock(mutex_);
+        paused_ = paused;
+    }
+    changed_.notify_all();
+}
+
+void SpeakQueue::WaitWhilePaused(CancelToken& cancel)
+{
+    std::unique_lock lock(mutex_);
+    // A purge cancels and unpauses under this lock, so the wait cannot miss it.
+    changed_.wait(lock, [&] { return !paused_ || cancel.IsCancelled() || stopping_; });
 }
 
 HRESULT SpeakQueue::WaitFor(const std::shared_ptr<RequestState>& state)
@@ -96,7 +156,8 @@ void SpeakQueue::Run()
         SpeakRequest request;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            // A pause holds the next request back.
+            changed_.wait(lock, [&] { return stopping_ || (!queue_.empty() && !paused_); });
             if (queue_.empty()) return;  // stopping, nothing left
             request = std::move(queue_.front());
             queue_.pop_front();
@@ -116,7 +177,7 @@ void SpeakQueue::Run()
         }
         changed_.notify_all();
         // Posted after the status changed, so the window reads the result of this request.
-        if (notice.window) PostMessageA(notice.window, notice.message, notice.wParam, notice.lParam);
+        notice.Post();
     }
 }
 
@@ -130,17 +191,19 @@ void SpeakQueue::Render(SpeakRequest& request)
 {
     RequestState& state = *request.state;
     HRESULT hr = S_OK;
+    RequestEvents events(*this, request);
     if (!state.cancel.IsCancelled() && !request.pieces.empty()) {
         std::optional<HRESULT> parallel;
         std::vector<std::size_t> chapterStarts;
-        if (!request.device) {
-            chapterStarts = TakeChapterStarts(request.pieces, request.output);
+        if (!request.device) chapterStarts = TakeChapterStarts(request.pieces, request.output);
+        // The workers tell no events: a caller that listens gets the text rendered here.
+        if (!request.device && !events_.Interested()) {
             parallel = RenderInParallel(request.pieces, request.settings, request.output, request.format, state.cancel,
                                         [&](ULONG position) { state.inputPosition = position; }, chapterStarts);
         }
         hr = parallel ? *parallel
                       : RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel,
-                                      chapterStarts);
+                                      chapterStarts, &events);
     }
     if (request.device) {
         if (state.cancel.IsCancelled()) {
@@ -148,6 +211,9 @@ void SpeakQueue::Render(SpeakRequest& request)
         } else if (SUCCEEDED(hr) && !request.pieces.empty() && !NextUsesSameOutput(request)) {
             // With nothing queued behind it, a request is done when it has been heard.
             hr = request.device->WaitUntilPlayed(&state.cancel);
+            // The last few milliseconds still in the server count as heard, so the
+            // request's end is told before its waiters return.
+            if (SUCCEEDED(hr) && !state.cancel.IsCancelled()) events_.ReachAll();
         }
     }
     state.result = hr;

@@ -6,6 +6,7 @@
 #include "cancel_token.h"
 #include "markup.h"
 #include "request_renderer.h"
+#include "voice_events.h"
 
 #include <atlbase.h>
 #include <sapi.h>
@@ -36,14 +37,6 @@ struct QueueStatus {
     bool speaking = false;
 };
 
-// The window message posted each time a request ends (no window: none).
-struct WindowNotice {
-    HWND window = nullptr;
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-};
-
 struct SpeakRequest {
     std::vector<SpeechPiece> pieces;
     VoiceSettings settings;
@@ -55,13 +48,18 @@ struct SpeakRequest {
 
 class SpeakQueue {
 public:
-    SpeakQueue();
+    // The requests' events go to `events`, which outlives the queue.
+    explicit SpeakQueue(VoiceEvents& events);
     ~SpeakQueue();  // discards what is queued, stops the request being rendered, joins
     SpeakQueue(const SpeakQueue&) = delete;
     SpeakQueue& operator=(const SpeakQueue&) = delete;
 
-    // Discards the queued requests and stops the one being rendered.
+    // Discards the queued requests and stops the one being rendered; ends a pause.
     void Purge();
+    // While paused, no request starts and the one being rendered writes nothing more.
+    void SetPaused(bool paused);
+    // Returns once the queue is not paused, or `cancel` fires.
+    void WaitWhilePaused(CancelToken& cancel);
     // Queues a request; its state tells when it is done.
     std::shared_ptr<RequestState> Submit(SpeakRequest request);
     // Waits for one request.
@@ -71,9 +69,11 @@ public:
     // The first failure of a request since the last call (S_OK when none), cleared.
     HRESULT TakeFailure();
     QueueStatus Status();
+    // The message posted each time a request ends.
     void SetNotice(const WindowNotice& notice);
 
 private:
+    class RequestEvents;
     void Run();
     void Render(SpeakRequest& request);
     bool NextUsesSameOutput(const SpeakRequest& request);
@@ -85,7 +85,9 @@ private:
     HRESULT failure_ = S_OK;
     HRESULT lastResult_ = S_OK;
     bool stopping_ = false;
+    bool paused_ = false;
     WindowNotice notice_;
+    VoiceEvents& events_;
     std::thread thread_;
 };
 

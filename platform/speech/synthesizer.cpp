@@ -75,25 +75,25 @@ Synthesizer::Session::Session(Session&&) noexcept = default;
 Synthesizer::Session::~Session() = default;
 
 HRESULT Synthesizer::Session::Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                                         const PcmSink& sink)
+                                         const PcmSink& sink, const WordSink* words)
 {
     for (std::size_t i = 0; i < owner_->engines_.size(); ++i) {
         if (!owner_->engines_[i]->Has(voice)) continue;
         if (!held_[i]) held_[i] = owner_->engines_[i]->Begin();
-        return held_[i]->Synthesize(voice, style, text, sink);
+        return held_[i]->Synthesize(voice, style, text, sink, words);
     }
     return SPERR_ENGINE_FAILED;
 }
 
 HRESULT SynthesizeOnFreshCopy(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                              const PcmSink& sink)
+                              const PcmSink& sink, const WordSink* words)
 {
     if (IsFliteVoice(voice)) {
         auto flite = FliteEngine::Load();
         if (!flite) return SPERR_ENGINE_FAILED;
-        return flite->Begin()->Synthesize(voice, style, text, sink);
+        return flite->Begin()->Synthesize(voice, style, text, sink, words);
     }
-    return SynthesizeOnFreshEspeak(voice, style, text, sink);
+    return SynthesizeOnFreshEspeak(voice, style, text, sink, words);
 }
 
 }  // namespace speech

@@ -15,7 +15,7 @@ namespace speech {
 // process's sessions: for a process that renders one piece (a render worker).
 // S_OK, or SPERR_ENGINE_FAILED when the synthesizer is unavailable or fails.
 HRESULT SynthesizeOnFreshCopy(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                              const PcmSink& sink);
+                              const PcmSink& sink, const WordSink* words = nullptr);
 
 class Synthesizer {
 public:
@@ -40,7 +40,7 @@ public:
         // S_OK when the text was done or the sink stopped it, SPERR_ENGINE_FAILED for
         // an unknown voice or a failed synthesis.
         HRESULT Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                           const PcmSink& sink);
+                           const PcmSink& sink, const WordSink* words = nullptr);
 
     private:
         friend class Synthesizer;
@@ -53,9 +53,9 @@ public:
     Session Begin() { return Session(*this); }
     // A session of one piece.
     HRESULT Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                       const PcmSink& sink)
+                       const PcmSink& sink, const WordSink* words = nullptr)
     {
-        return Begin().Synthesize(voice, style, text, sink);
+        return Begin().Synthesize(voice, style, text, sink, words);
     }
 
     Synthesizer(const Synthesizer&) = delete;

@@ -36,6 +36,17 @@ struct SpeechStyle {
 // Receives the samples as they are made; returning false stops the synthesis.
 using PcmSink = std::function<bool(const std::int16_t* samples, std::size_t count)>;
 
+// A word as a synthesizer says it: where it is in the text it was given, and the
+// sample its sound begins at, counted from the start of that synthesis. A token the
+// synthesizer says as several words (a number) is one word here.
+struct WordMark {
+    std::size_t position = 0;  // bytes into the text
+    std::size_t length = 0;    // bytes, without the punctuation around it
+    std::uint64_t sample = 0;
+};
+// Receives the words in order, before the samples of their sound.
+using WordSink = std::function<void(const WordMark&)>;
+
 // Words per minute for a rate: 175 at 0, 550 at 10 (about three times as fast), 58 at -10
 // (a third). Strictly increasing; every synthesizer speaks over this range.
 int WordsPerMinuteForRate(int rate);
@@ -55,9 +66,10 @@ public:
     public:
         virtual ~Session() = default;
         // S_OK when the text was done or the sink stopped it; SPERR_ENGINE_FAILED
-        // for a voice the synthesizer does not have or a failed synthesis.
+        // for a voice the synthesizer does not have or a failed synthesis. `words`
+        // (may be null) is told of each word.
         virtual HRESULT Synthesize(const std::string& voice, const SpeechStyle& style, std::string_view text,
-                                   const PcmSink& sink) = 0;
+                                   const PcmSink& sink, const WordSink* words) = 0;
     };
 
     virtual const std::vector<InstalledVoice>& Voices() const = 0;

@@ -38,6 +38,39 @@ enum SPRUNSTATE : DWORD {
 
 inline constexpr ULONGLONG SPFEI_ALL_EVENTS = 0xEFFFFFFFFFFFFFFFull;
 
+// The events a voice reports (ISpEventSource).
+enum SPEVENTENUM : WORD {
+    SPEI_UNDEFINED = 0,
+    SPEI_START_INPUT_STREAM = 1,
+    SPEI_END_INPUT_STREAM = 2,
+    SPEI_VOICE_CHANGE = 3,
+    SPEI_TTS_BOOKMARK = 4,        // wParam: atol of the mark's name; lParam: the name
+    SPEI_WORD_BOUNDARY = 5,       // wParam: the word's length; lParam: its position
+    SPEI_PHONEME = 6,
+    SPEI_SENTENCE_BOUNDARY = 7,   // wParam: the sentence's length; lParam: its position
+    SPEI_VISEME = 8,
+    SPEI_TTS_AUDIO_LEVEL = 9,
+    SPEI_TTS_PRIVATE = 15,
+    SPEI_MIN_TTS = 1,
+    SPEI_MAX_TTS = 15,
+    SPEI_RESERVED1 = 30,
+    SPEI_RESERVED2 = 33,
+};
+
+// What an event's lParam holds.
+enum SPEVENTLPARAMTYPE : WORD {
+    SPET_LPARAM_IS_UNDEFINED = 0,
+    SPET_LPARAM_IS_TOKEN = 1,
+    SPET_LPARAM_IS_OBJECT = 2,
+    SPET_LPARAM_IS_POINTER = 3,
+    SPET_LPARAM_IS_STRING = 4,  // a CoTaskMemAlloc'd string: SpClearEvent frees it
+};
+
+// An interest mask carries two reserved bits, so a bare event number is refused.
+inline constexpr ULONGLONG SPFEI_FLAGCHECK = (1ull << SPEI_RESERVED1) | (1ull << SPEI_RESERVED2);
+inline constexpr ULONGLONG SPFEI(SPEVENTENUM event) { return (1ull << event) | SPFEI_FLAGCHECK; }
+inline constexpr ULONGLONG SPFEI_ALL_TTS_EVENTS = 0x000000000000FFFEull | SPFEI_FLAGCHECK;
+
 inline constexpr LONG SPMIN_RATE = -10;
 inline constexpr LONG SPMAX_RATE = 10;
 inline constexpr USHORT SPMAX_VOLUME = 100;
@@ -53,6 +86,12 @@ enum SpeechVoiceSpeakFlags : LONG {
     SVSFIsFilename = 4,
     SVSFIsXML = 8,
     SVSFIsNotXML = 16,
+};
+
+// ISpeechVoiceStatus's RunningState: the same values as SPRS_*.
+enum SpeechRunState : LONG {
+    SRSEDone = 1,
+    SRSEIsSpeaking = 2,
 };
 
 // Engine status codes.
@@ -177,9 +216,9 @@ struct SPVOICESTATUS {
     ULONG ulLastStreamQueued;  // stream number of the last request queued
     HRESULT hrLastResult;      // result of the last request that finished
     DWORD dwRunningState;      // SPRS_*
-    ULONG ulInputWordPos;      // how far the current request's text is rendered
+    ULONG ulInputWordPos;      // the word being heard (or written, into a file) and its length
     ULONG ulInputWordLen;
-    ULONG ulInputSentPos;
+    ULONG ulInputSentPos;      // its sentence
     ULONG ulInputSentLen;
     LONG lBookmarkId;
     WCHAR PhonemeId;
@@ -188,9 +227,26 @@ struct SPVOICESTATUS {
     DWORD dwReserved2;
 };
 
+// One event: 16-bit fields first, as the SDK lays them out.
+struct SPEVENT {
+    SPEVENTENUM eEventId;
+    SPEVENTLPARAMTYPE elParamType;
+    ULONG ulStreamNum;               // the request's stream number
+    ULONGLONG ullAudioStreamOffset;  // bytes of the output's format from the stream's start
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct SPEVENTSOURCEINFO {
+    ULONGLONG ullEventInterest;
+    ULONGLONG ullQueuedInterest;
+    ULONG ulCount;  // events waiting in the queue
+};
+
 // Tells a window that a voice has news: the message is posted from the voice's own
-// thread each time one of its requests ends (its input stream is done), whatever
-// the result; GetStatus then tells how it ended. A null window stops the messages.
+// threads each time one of its requests ends (its input stream is done), whatever
+// the result, and each time events of interest are queued; GetStatus and GetEvents
+// then tell what happened. A null window stops the messages.
 struct ISpNotifySource : IUnknown {
     STDMETHOD(SetNotifyWindowMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
@@ -199,11 +255,31 @@ protected:
 };
 DECLARE_INTERFACE_IID(ISpNotifySource, "{5EFF4AEF-8487-11D2-961C-00C04F8EE628}");
 
-struct ISpVoice : ISpNotifySource {
+// The events of a voice: those in the queued interest wait in a queue until fetched.
+// Both interests start empty.
+struct ISpEventSource : ISpNotifySource {
+    // E_INVALIDARG when the queued interest is not part of the event interest.
+    STDMETHOD(SetInterest)(ULONGLONG eventInterest, ULONGLONG queuedInterest) = 0;
+    // Takes up to `count` events from the queue, oldest first: S_OK when that many
+    // came, S_FALSE when fewer.
+    STDMETHOD(GetEvents)(ULONG count, SPEVENT* events, ULONG* fetched) = 0;
+    STDMETHOD(GetInfo)(SPEVENTSOURCEINFO* info) = 0;
+
+protected:
+    ~ISpEventSource() = default;
+};
+DECLARE_INTERFACE_IID(ISpEventSource, "{BE7A9CCE-5F9E-11D2-960F-00C04F8EE628}");
+DECLARE_INTERFACE_BASE(ISpEventSource, ISpNotifySource);
+
+struct ISpVoice : ISpEventSource {
     STDMETHOD(SetOutput)(IUnknown* output, BOOL allowFormatChanges) = 0;
     STDMETHOD(GetOutputStream)(ISpStreamFormat** stream) = 0;
     STDMETHOD(SetVoice)(ISpObjectToken* token) = 0;
     STDMETHOD(GetVoice)(ISpObjectToken** token) = 0;
+    // Pauses the output, counted: output goes on once each Pause has had its Resume.
+    // A pause while idle holds the next request; a purge ends the pause.
+    STDMETHOD(Pause)() = 0;
+    STDMETHOD(Resume)() = 0;
     STDMETHOD(Speak)(LPCWSTR text, DWORD flags, ULONG* streamNumber) = 0;
     STDMETHOD(SetRate)(LONG rate) = 0;
     STDMETHOD(GetRate)(LONG* rate) = 0;
@@ -217,7 +293,7 @@ protected:
     ~ISpVoice() = default;
 };
 DECLARE_INTERFACE_IID(ISpVoice, "{6C44DF74-72B9-4992-A1EC-EF996E0422D4}");
-DECLARE_INTERFACE_BASE(ISpVoice, ISpNotifySource);
+DECLARE_INTERFACE_BASE(ISpVoice, ISpEventSource);
 
 // ---- classes ----------------------------------------------------------------
 

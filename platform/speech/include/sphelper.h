@@ -14,6 +14,9 @@ HRESULT SpGetCategoryFromId(const WCHAR* pszCategoryId, ISpObjectTokenCategory**
 HRESULT SpEnumTokens(const WCHAR* pszCategoryId, const WCHAR* pszReqAttribs, const WCHAR* pszOptAttribs,
                      IEnumSpObjectTokens** ppEnum);
 
+// Frees what an event's lParam holds (a string or an object) and zeroes the event.
+void SpClearEvent(SPEVENT* pe);
+
 // A stream format record: a format identifier and a WAVEFORMATEX block from the
 // COM task allocator, freed when the record takes another or ends.
 class CSpStreamFormat {

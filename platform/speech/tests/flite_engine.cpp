@@ -253,7 +253,8 @@ TEST(FliteEngine, OnlyTheLibraryOfTheVoiceThatSpeaksIsLoaded)
                                              [&](const std::int16_t* s, std::size_t n) {
                                                  samples.insert(samples.end(), s, s + n);
                                                  return true;
-                                             }),
+                                             },
+                                             nullptr),
                   S_OK);
     }
     for (const std::string& name : opened)

@@ -28,11 +28,20 @@ TEST(Markup, SilenceAndUnknownTagsAreNeverSpoken)
 {
     auto pieces = ParseMarkup(u"<sapi><voice required=\"x\">one<silence msec=\"250\"/>two<bookmark mark=\"m\"/>"
                               u"<!-- a <comment> -->three</voice></sapi>");
-    ASSERT_EQ(pieces.size(), 3u);
+    ASSERT_EQ(pieces.size(), 5u);
     EXPECT_EQ(pieces[0].text, "one");
     EXPECT_EQ(pieces[1].kind, Kind::Silence);
     EXPECT_EQ(pieces[1].silenceMs, 250u);
-    EXPECT_EQ(pieces[2].text, "twothree");
+    EXPECT_EQ(pieces[2].text, "two");
+    // A bookmark is a piece of its own, so its event falls between the words.
+    EXPECT_EQ(pieces[3].kind, Kind::Bookmark);
+    EXPECT_EQ(pieces[3].text, "m");
+    EXPECT_EQ(pieces[4].text, "three");
+    // Each text piece knows where it stands in the request: "two" begins at unit 50.
+    ASSERT_FALSE(pieces[2].source.empty());
+    EXPECT_EQ(pieces[2].source.front().at, 0u);
+    EXPECT_EQ(pieces[2].source.front().unit, 50u);
+    EXPECT_EQ(pieces[4].source.front().unit, 93u);
 }
 
 TEST(Markup, RateIsAbsoluteOrRelativeAndEndsWithItsTag)

@@ -78,7 +78,7 @@ TEST_F(AudioOutTest, FormatIsNative)
     CoTaskMemFree(format);
 }
 
-pa_simple* NoServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
+pulse::PlaybackStream* NoServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
 {
     *error = PA_ERR_CONNECTIONREFUSED;
     return nullptr;
@@ -132,7 +132,7 @@ TEST_F(AudioOutTest, AServerAddressThatDoesNotAnswerFailsPromptly)
 std::mutex hangMutex;
 std::condition_variable hangEnded;
 bool hangOver = false;
-pa_simple* HangingServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
+pulse::PlaybackStream* HangingServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
 {
     std::unique_lock lock(hangMutex);
     hangEnded.wait(lock, [] { return hangOver; });
@@ -158,7 +158,7 @@ TEST_F(AudioOutTest, AServerThatNeverAnswersIsGivenUpOnInBoundedTime)
     hangEnded.notify_all();
 }
 
-int FailingWrite(pa_simple*, const void*, size_t, int* error)
+int FailingWrite(pulse::PlaybackStream*, const void*, size_t, int* error)
 {
     *error = PA_ERR_CONNECTIONTERMINATED;
     return -1;

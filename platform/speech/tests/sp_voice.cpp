@@ -368,31 +368,9 @@ TEST_F(SpVoiceTest, MarkupChangesHowTheTextIsSaid)
     EXPECT_NE(Render(voice, u"<silence msec=\"500\"/>Hello there.", SPF_IS_NOT_XML), silence);
 }
 
-// The converter's sequence: the voice's output format, a WAV stream bound in it,
-// an async Speak, WaitUntilDone, the stream released, the old output set again.
-HRESULT RenderToWav(ISpVoice* voice, const std::string& path, const char16_t* text)
-{
-    CComPtr<ISpStreamFormat> previous;
-    EXPECT_EQ(voice->GetOutputStream(&previous), S_OK);
-    GUID formatId;
-    WAVEFORMATEX* format = nullptr;
-    EXPECT_EQ(previous->GetFormat(&formatId, &format), S_OK);
-    CComPtr<ISpStream> wav;
-    EXPECT_EQ(wav.CoCreateInstance(CLSID_SpStream), S_OK);
-    std::u16string name(path.begin(), path.end());
-    EXPECT_EQ(wav->BindToFile(name.c_str(), SPFM_CREATE_ALWAYS, &formatId, format, SPFEI_ALL_EVENTS), S_OK);
-    CoTaskMemFree(format);
-    EXPECT_EQ(voice->SetOutput(wav, TRUE), S_OK);
-    EXPECT_EQ(voice->Speak(text, SPF_ASYNC | SPF_IS_NOT_XML, nullptr), S_OK);
-    HRESULT done = voice->WaitUntilDone(INFINITE);
-    wav.Release();
-    EXPECT_EQ(voice->SetOutput(previous, FALSE), S_OK);  // the voice's reference was the last one
-    return done;
-}
-
 std::atomic<int> connects{0};
 
-pa_simple* CountedConnect(const pa_sample_spec* format, const pa_buffer_attr* attr, int* error)
+pulse::PlaybackStream* CountedConnect(const pa_sample_spec* format, const pa_buffer_attr* attr, int* error)
 {
     ++connects;
     return pulse::RealCalls().connect(format, attr, error);

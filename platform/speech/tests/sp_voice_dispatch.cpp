@@ -279,7 +279,54 @@ TEST_F(VoiceDispatchTest, SpeakReturnsIncreasingStreamNumbers)
     EXPECT_EQ(custom->WaitUntilDone(INFINITE), S_OK);
 }
 
-pa_simple* NoServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
+// Pause, Resume and Status through automation: a paused voice holds its request,
+// and the status object tells the word and sentence reached, as positions of the text.
+TEST_F(VoiceDispatchTest, PauseResumeAndTheStatusObject)
+{
+    LPOLESTR names[] = {const_cast<LPOLESTR>(u"pause"), const_cast<LPOLESTR>(u"Resume"),
+                        const_cast<LPOLESTR>(u"STATUS")};
+    DISPID ids[3] = {};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(voice_->GetIDsOfNames(IID_NULL, &names[i], 1, 0, &ids[i]), S_OK);
+    EXPECT_EQ(ids[0], 14);
+    EXPECT_EQ(ids[1], 15);
+    EXPECT_EQ(ids[2], 1);
+
+    CComPtr<ISpVoice> custom;
+    voice_.QueryInterface(&custom);
+    auto memory = NewMemoryStream();
+    custom->SetOutput(static_cast<ISpStreamFormat*>(memory), TRUE);
+    Call pause, speak, resume;
+    ASSERT_EQ(pause.Invoke(voice_, 14, DISPATCH_METHOD), S_OK);
+    const char16_t* text = u"First one. Then the second.";
+    ASSERT_EQ(speak.Text(text).Int(SVSFlagsAsync).Invoke(voice_, 12, DISPATCH_METHOD), S_OK);
+    EXPECT_EQ(custom->WaitUntilDone(100), S_FALSE);
+    EXPECT_EQ(memory->Writes(), 0u);
+    ASSERT_EQ(resume.Invoke(voice_, 15, DISPATCH_METHOD), S_OK);
+    ASSERT_EQ(custom->WaitUntilDone(INFINITE), S_OK);
+
+    Call status;
+    ASSERT_EQ(status.Invoke(voice_, 1, DISPATCH_PROPERTYGET), S_OK);
+    ASSERT_EQ(status.result.vt, VT_DISPATCH);
+    IDispatch* object = status.result.pdispVal;
+    auto property = [&](const char16_t* name) {
+        LPOLESTR member = const_cast<LPOLESTR>(name);
+        DISPID id = 0;
+        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &member, 1, 0, &id), S_OK);
+        Call get;
+        EXPECT_EQ(get.Invoke(object, id, DISPATCH_PROPERTYGET), S_OK);
+        EXPECT_EQ(get.result.vt, VT_I4);
+        return get.result.lVal;
+    };
+    const std::u16string spoken = text;
+    EXPECT_EQ(spoken.substr(property(u"InputWordPosition"), property(u"InputWordLength")), u"second");
+    EXPECT_EQ(spoken.substr(property(u"InputSentencePosition"), property(u"InputSentenceLength")),
+              u"Then the second.");
+    EXPECT_EQ(property(u"RunningState"), SRSEDone);
+    Call wrongFlags;
+    EXPECT_EQ(wrongFlags.Invoke(voice_, 14, DISPATCH_PROPERTYGET), DISP_E_MEMBERNOTFOUND);
+}
+
+pulse::PlaybackStream* NoServer(const pa_sample_spec*, const pa_buffer_attr*, int* error)
 {
     *error = PA_ERR_CONNECTIONREFUSED;
     return nullptr;

@@ -119,9 +119,9 @@ inline CComPtr<ISpVoice> NewVoice()
     return voice;
 }
 
-// A voice speaking with espeak-ng's British English: for tests of the engine around
-// the synthesizer, which flite's voices (English's first) would make slow.
-inline CComPtr<ISpVoice> NewQuickVoice()
+// A voice with the token whose identifier ends in `suffix` (failing the test when
+// no such voice is installed).
+inline CComPtr<ISpVoice> NewVoiceWithId(std::u16string_view suffix)
 {
     CComPtr<ISpVoice> voice = NewVoice();
     CComPtr<ISpObjectTokenCategory> category;
@@ -131,16 +131,20 @@ inline CComPtr<ISpVoice> NewQuickVoice()
     EXPECT_EQ(category->EnumTokens(nullptr, nullptr, &tokens), S_OK);
     for (CComPtr<ISpObjectToken> token; tokens && tokens->Next(1, &token, nullptr) == S_OK; token.Release()) {
         LPWSTR id = nullptr;
-        if (SUCCEEDED(token->GetId(&id)) && std::u16string_view(id).ends_with(u"\\gmw/en")) {
+        if (SUCCEEDED(token->GetId(&id)) && std::u16string_view(id).ends_with(suffix)) {
             CoTaskMemFree(id);
             EXPECT_EQ(voice->SetVoice(token), S_OK);
             return voice;
         }
         CoTaskMemFree(id);
     }
-    ADD_FAILURE() << "espeak-ng's English (Great Britain) is not installed";
+    ADD_FAILURE() << "no installed voice's identifier ends in " << std::string(suffix.begin(), suffix.end());
     return voice;
 }
+
+// A voice speaking with espeak-ng's British English: for tests of the engine around
+// the synthesizer, which flite's voices (English's first) would make slow.
+inline CComPtr<ISpVoice> NewQuickVoice() { return NewVoiceWithId(u"\\gmw/en"); }
 
 inline CComPtr<ISpObjectToken> VoiceToken(ULONG index)
 {
@@ -162,6 +166,28 @@ inline std::vector<std::int16_t> Render(ISpVoice* voice, const char16_t* text, D
     EXPECT_EQ(voice->Speak(text, flags, nullptr), S_OK);
     EXPECT_EQ(voice->SetOutput(nullptr, FALSE), S_OK);
     return stream->Samples();
+}
+
+// The converter's sequence: the voice's output format, a WAV stream bound in it,
+// an async Speak, WaitUntilDone, the stream released, the old output set again.
+inline HRESULT RenderToWav(ISpVoice* voice, const std::string& path, const char16_t* text)
+{
+    CComPtr<ISpStreamFormat> previous;
+    EXPECT_EQ(voice->GetOutputStream(&previous), S_OK);
+    GUID formatId;
+    WAVEFORMATEX* format = nullptr;
+    EXPECT_EQ(previous->GetFormat(&formatId, &format), S_OK);
+    CComPtr<ISpStream> wav;
+    EXPECT_EQ(wav.CoCreateInstance(CLSID_SpStream), S_OK);
+    std::u16string name(path.begin(), path.end());
+    EXPECT_EQ(wav->BindToFile(name.c_str(), SPFM_CREATE_ALWAYS, &formatId, format, SPFEI_ALL_EVENTS), S_OK);
+    CoTaskMemFree(format);
+    EXPECT_EQ(voice->SetOutput(wav, TRUE), S_OK);
+    EXPECT_EQ(voice->Speak(text, SPF_ASYNC | SPF_IS_NOT_XML, nullptr), S_OK);
+    HRESULT done = voice->WaitUntilDone(INFINITE);
+    wav.Release();
+    EXPECT_EQ(voice->SetOutput(previous, FALSE), S_OK);  // the voice's reference was the last one
+    return done;
 }
 
 inline int Peak(const std::vector<std::int16_t>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX)

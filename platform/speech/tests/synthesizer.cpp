@@ -124,7 +124,8 @@ std::vector<std::int16_t> SynthesizeOn(VoiceEngine& engine, const std::string& v
                                          [&](const std::int16_t* s, std::size_t n) {
                                              samples.insert(samples.end(), s, s + n);
                                              return true;
-                                         }),
+                                         },
+                                         nullptr),
               S_OK);
     return samples;
 }
