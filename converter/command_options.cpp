@@ -35,6 +35,8 @@ CommandLine ParseCommandLine(int argc, char** argv)
             break;
         } else if (argument == "--chapters") {
             line.options.listChapters = true;
+        } else if (argument == "--subtitles") {
+            line.options.subtitles = true;
         } else if (argument == "--split") {
             line.options.split = true;
         } else if (argument == "--pick") {

@@ -12,6 +12,7 @@ struct CommandOptions {
     std::string pick;           // --pick <list>: only these chapters ("" for all)
     bool split = false;         // --split: one file per chapter
     int loop = 1;               // --loop <n>: the text n times over
+    bool subtitles = false;     // --subtitles: a SubRip file beside each output
 };
 
 struct CommandLine {

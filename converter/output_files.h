@@ -15,6 +15,7 @@ struct OutputFile {
     std::u16string text;
     std::vector<InputChapter> chapters;  // marks in the file; none for a text file
     std::u16string title, artist, album, track;
+    bool subtitles = false;  // a SubRip file beside it (subtitle_cues.h)
 };
 
 // The extensions narrate writes, for the message that names them.

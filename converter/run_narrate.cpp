@@ -87,6 +87,14 @@ bool PlanFiles(const CommandOptions& options, const RunSettings& settings, const
     return true;
 }
 
+bool PlanAllFiles(const CommandOptions& options, const RunSettings& settings, const InputText& input,
+                  std::vector<OutputFile>& files)
+{
+    if (!PlanFiles(options, settings, input, files)) return false;
+    for (OutputFile& file : files) file.subtitles = options.subtitles;
+    return true;
+}
+
 }  // namespace
 
 int RunNarrate(int argc, char** argv)
@@ -122,7 +130,7 @@ int RunNarrate(int argc, char** argv)
     for (const std::string& warning : loaded.input.warnings)
         ReportFailure("%s: %s", settings.inputPath, warning.c_str());
     std::vector<OutputFile> files;
-    if (!PlanFiles(line.options, settings, loaded.input, files)) return kExitFailed;
+    if (!PlanAllFiles(line.options, settings, loaded.input, files)) return kExitFailed;
 
     ComApartment com;
     if (FAILED(com.result())) {

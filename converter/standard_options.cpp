@@ -43,6 +43,8 @@ const char* HelpText()
            "  --split       one file per chapter beside the output (book.opus gives\n"
            "                \"book 01 Introduction.opus\", ...), tagged with track numbers\n"
            "  --loop N      says the text N times over (1 to 999)\n"
+           "  --subtitles   writes subtitles beside each output (book.opus: book.srt), a\n"
+           "                cue per sentence or line, timed where its speech is\n"
            "  --voices      lists the installed voices: number, tab, description\n"
            "Exit code 0 when the output was written, 1 otherwise.\n";
 }

@@ -5,18 +5,35 @@
 
 #include <winbase.h>
 
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace narrate {
 namespace {
 
+// Names handed out but perhaps not made yet: a run may hold several (the audio
+// and its subtitles) before it makes any of them.
+std::mutex reservedMutex;
+std::set<std::string>& Reserved()
+{
+    static std::set<std::string> names;
+    return names;
+}
+
+bool IsTaken(const std::string& name)
+{
+    return Reserved().count(name) || GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // A short name of its own, so a long output name cannot make it too long.
-std::string FreeNameIn(const std::string& folder)
+std::string ReserveFreeNameIn(const std::string& folder)
 {
     const std::string stem = folder + ".narrate-" + std::to_string(GetCurrentProcessId());
+    std::lock_guard lock(reservedMutex);
     std::string candidate = stem + ".tmp";
-    for (unsigned n = 1; GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-        candidate = stem + "-" + std::to_string(n) + ".tmp";
+    for (unsigned n = 1; IsTaken(candidate); ++n) candidate = stem + "-" + std::to_string(n) + ".tmp";
+    Reserved().insert(candidate);
     return candidate;
 }
 
@@ -33,10 +50,15 @@ TemporaryOutput::TemporaryOutput(std::string target) : target_(std::move(target)
 {
     const std::string folder = FolderOf(target_);
     RemoveLeftovers(folder);
-    path_ = FreeNameIn(folder);
+    path_ = ReserveFreeNameIn(folder);
 }
 
-TemporaryOutput::~TemporaryOutput() { Discard(); }
+TemporaryOutput::~TemporaryOutput()
+{
+    Discard();
+    std::lock_guard lock(reservedMutex);
+    Reserved().erase(path_);
+}
 
 bool TemporaryOutput::Create(const std::function<void()>& create)
 {

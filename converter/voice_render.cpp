@@ -2,6 +2,7 @@
 
 #include "failure_line.h"
 #include "render_progress.h"
+#include "subtitle_cues.h"
 #include "temporary_output.h"
 #include "wide_path.h"
 
@@ -10,6 +11,7 @@
 #include <winbase.h>
 
 #include <memory>
+#include <stdio.h>
 
 namespace narrate {
 namespace {
@@ -118,7 +120,12 @@ HRESULT WaitShowingProgress(ISpVoice* voice, ISpStream* stream, const std::u16st
 
 HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* stream, const OutputFile& file, const CSpStreamFormat& format)
 {
-    HRESULT hr = voice->SetOutput(stream, TRUE);
+    HRESULT hr = file.subtitles ? voice->SetInterest(kSubtitleEvents, kSubtitleEvents) : S_OK;
+    if (FAILED(hr)) {
+        ReportFailure("the voice's sentence events could not be asked for: %s", InWords(hr).c_str());
+        return hr;
+    }
+    hr = voice->SetOutput(stream, TRUE);
     if (FAILED(hr)) {
         ReportFailure("the voice's output could not be set to the %s: %s", FileNoun(file.path), InWords(hr).c_str());
         return hr;
@@ -133,9 +140,31 @@ HRESULT SpeakIntoFile(ISpVoice* voice, ISpStream* stream, const OutputFile& file
     return hr == S_OK ? S_OK : E_FAIL;
 }
 
+// Writes the cues into a temporary file beside the subtitles' path.
+bool WriteSubtitles(const std::vector<SubtitleCue>& cues, TemporaryOutput& temporary)
+{
+    const std::string srt = SubRipText(cues);
+    bool written = false;
+    const bool created = temporary.Create([&] {
+        msvcrt::FILE* file = msvcrt::fopen(temporary.path().c_str(), "wb");
+        if (!file) return;
+        written = msvcrt::fwrite(srt.data(), 1, srt.size(), file) == srt.size();
+        written = msvcrt::fclose(file) == 0 && written;
+    });
+    if (!created) {
+        ReportFailure("interrupted before the subtitle file was created");
+        return false;
+    }
+    if (!written)
+        ReportFailure("cannot write the subtitle file %s: %s", temporary.path().c_str(),
+                      InWords(HRESULT_FROM_WIN32(GetLastError())).c_str());
+    return written;
+}
+
 // Binds a temporary file, speaks into it and sets the previous output again; the
 // file stays temporary until every file of the run is complete.
-bool RenderToTemporary(ISpVoice* voice, const OutputFile& file, TemporaryOutput& temporary)
+bool RenderToTemporary(ISpVoice* voice, const OutputFile& file, TemporaryOutput& temporary,
+                       TemporaryOutput* subtitles)
 {
     CSpStreamFormat format;
     CComPtr<ISpStreamFormat> previous;
@@ -143,6 +172,11 @@ bool RenderToTemporary(ISpVoice* voice, const OutputFile& file, TemporaryOutput&
     HRESULT hr = CurrentOutputFormat(voice, previous, format);
     if (SUCCEEDED(hr)) hr = BindTemporary(file, temporary, format, stream);
     if (SUCCEEDED(hr)) hr = SpeakIntoFile(voice, stream, file, format);
+    std::vector<SubtitleCue> cues;
+    if (SUCCEEDED(hr) && subtitles) {
+        const WAVEFORMATEX* wave = format.WaveFormatExPtr();
+        cues = TakeCues(voice, file.text, wave ? wave->nAvgBytesPerSec : 0);
+    }
     if (stream) {
         // Closing finishes the file and tells whether its last bytes reached the disk.
         HRESULT closed = stream->Close();
@@ -154,19 +188,33 @@ bool RenderToTemporary(ISpVoice* voice, const OutputFile& file, TemporaryOutput&
     }
     if (HRESULT restored = voice->SetOutput(previous, FALSE); FAILED(restored))
         ReportFailure("the voice's previous output could not be set again: %s", InWords(restored).c_str());
-    return SUCCEEDED(hr);
+    return SUCCEEDED(hr) && (!subtitles || WriteSubtitles(cues, *subtitles));
 }
+
+// A file of the run and where it is written first.
+struct PendingFile {
+    std::string path;
+    const char* noun;
+    std::unique_ptr<TemporaryOutput> temporary;
+};
 
 bool RenderFiles(ISpVoice* voice, const std::vector<OutputFile>& files)
 {
-    std::vector<std::unique_ptr<TemporaryOutput>> temporaries;
+    std::vector<PendingFile> pending;
     for (const OutputFile& file : files) {
-        temporaries.push_back(std::make_unique<TemporaryOutput>(file.path));
-        if (!RenderToTemporary(voice, file, *temporaries.back())) return false;
+        // The subtitles are moved into place first: when that fails, the old audio stays.
+        TemporaryOutput* subtitles = nullptr;
+        if (file.subtitles) {
+            const std::string path = SubtitlePath(file.path);
+            pending.push_back({path, "subtitle file", std::make_unique<TemporaryOutput>(path)});
+            subtitles = pending.back().temporary.get();
+        }
+        pending.push_back({file.path, FileNoun(file.path), std::make_unique<TemporaryOutput>(file.path)});
+        if (!RenderToTemporary(voice, file, *pending.back().temporary, subtitles)) return false;
     }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!temporaries[i]->Commit()) {
-            ReportFailure("cannot replace %s with the new %s: %s", files[i].path.c_str(), FileNoun(files[i].path),
+    for (PendingFile& file : pending) {
+        if (!file.temporary->Commit()) {
+            ReportFailure("cannot replace %s with the new %s: %s", file.path.c_str(), file.noun,
                           InWords(HRESULT_FROM_WIN32(GetLastError())).c_str());
             return false;
         }

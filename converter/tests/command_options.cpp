@@ -31,11 +31,12 @@ TEST(CommandOptions, OptionsComeFirstAndEverythingElseKeepsItsMeaning)
 {
     Parsed plain = Parse({"in.txt", "out.wav", "2", "0", "80"});
     EXPECT_EQ(plain.rest, (Args{"narrate", "in.txt", "out.wav", "2", "0", "80"}));
-    EXPECT_FALSE(plain.line.options.split || plain.line.options.listChapters);
+    EXPECT_FALSE(plain.line.options.split || plain.line.options.listChapters || plain.line.options.subtitles);
 
-    Parsed all = Parse({"--split", "--pick", "2,4-6", "--loop", "3", "book.epub", "book.opus", "1"});
+    Parsed all = Parse({"--split", "--pick", "2,4-6", "--subtitles", "--loop", "3", "book.epub", "book.opus", "1"});
     EXPECT_TRUE(all.line.error.empty()) << all.line.error;
     EXPECT_TRUE(all.line.options.split);
+    EXPECT_TRUE(all.line.options.subtitles);
     EXPECT_EQ(all.line.options.pick, "2,4-6");
     EXPECT_EQ(all.line.options.loop, 3);
     EXPECT_EQ(all.rest.size(), 4u);

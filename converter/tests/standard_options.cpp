@@ -46,7 +46,7 @@ TEST(StandardOptionsTest, HelpAndVersionPrintAndSucceed)
     RunResult help = RunChild({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: narrate [options] <input file> <output file>", 0), 0u) << help.out;
-    for (const char* option : {"--chapters", "--pick", "--split", "--loop", ".m4b"})
+    for (const char* option : {"--chapters", "--pick", "--split", "--loop", "--subtitles", ".m4b"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_EQ(help.err, "");
 

@@ -28,6 +28,11 @@ TEST(TemporaryOutput, FreshNameInTheOutputsFolder)
         EXPECT_EQ(narrate::FolderOf(second.path()), narrate::FolderOf(first));
     }
     EXPECT_EQ(ReadBytes(first), "taken");  // never created by them, so never removed
+    {
+        // Two held at once before either is made (audio and subtitles) differ too.
+        narrate::TemporaryOutput audio(target), subtitles(target);
+        EXPECT_NE(audio.path(), subtitles.path());
+    }
     EXPECT_EQ(narrate::FolderOf("bare.wav"), "");
     EXPECT_EQ(narrate::FolderOf("/x.wav"), "/");
 }
