@@ -1,5 +1,6 @@
 #include "dialog_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -35,7 +36,35 @@ void DialogEnter(Window* dialog)
 
 namespace {
 
-// Alt+Space and Alt+F4 are system keys: they reach the dialog whatever control has the focus.
+// The letter a caption marks with & (a doubled && is a plain ampersand), or 0.
+QChar MnemonicOf(const QString& caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&')) continue;
+        if (caption[i + 1] != QLatin1Char('&')) return caption[i + 1].toUpper();
+        ++i;
+    }
+    return QChar();
+}
+
+// Alt and a letter clicks the shown, enabled button whose caption marks it, as
+// the dialog manager does; a key Qt's own mnemonic took never gets here.
+bool ClickMnemonic(Window* dialog, const QKeyEvent* key)
+{
+    if (key->key() < Qt::Key_0 || key->key() > Qt::Key_Z) return false;
+    const QChar letter(static_cast<char16_t>(key->key()));
+    for (const auto& control : dialog->controls) {
+        auto* button = qobject_cast<QAbstractButton*>(control->widget.data());
+        if (!button || !button->isVisible() || !button->isEnabled()) continue;
+        if (MnemonicOf(button->text()) != letter) continue;
+        button->click();
+        return true;
+    }
+    return false;
+}
+
+// Alt+Space, Alt+F4 and Alt with a button's letter are system keys: they reach the
+// dialog whatever control has the focus.
 class SystemKeyFilter : public QObject {
 public:
     using QObject::QObject;
@@ -46,10 +75,11 @@ protected:
         if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         const bool space = key->key() == Qt::Key_Space, f4 = key->key() == Qt::Key_F4;
-        if ((!space && !f4) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) return false;
         auto* widget = static_cast<QWidget*>(watched);
         Window* dialog = WindowFromWidget(widget->window());
         if (!dialog || !dialog->dialog || dialog->widget != widget->window()) return false;
+        if (!space && !f4) return ClickMnemonic(dialog, key);
         if (space) OpenSystemMenu(dialog, dialog->widget->mapToGlobal(QPoint(0, 0)));
         else CallWindowProc(ObjectFor(dialog), WM_SYSCOMMAND, SC_CLOSE, 0);
         return true;

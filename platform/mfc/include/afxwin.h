@@ -242,6 +242,11 @@ public:
     // The system menu (null without WS_SYSMENU). bRevert TRUE restores the default items.
     CMenu* GetSystemMenu(BOOL bRevert) const;
 
+    // WM_TIMER(nIDEvent) every nElapse ms until KillTimer or the window's end; a
+    // callback is not supported (returns 0). The same id restarts the timer.
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
+    BOOL KillTimer(UINT_PTR nIDEvent);
+
     // Runs the message through the window's handling now (exceptions of the
     // framework escaping a handler are reported in a message box and deleted).
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

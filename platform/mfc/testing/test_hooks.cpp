@@ -15,6 +15,10 @@
 
 using namespace afx_detail;
 
+// Qt's own entry for a key press that may be a shortcut (what QTest uses).
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text, bool autorep, ushort count);
+
 namespace {
 
 Window* DialogRecord(CWnd* dialog)
@@ -150,6 +154,21 @@ BOOL PressKey(CWnd* dialog, Key key)
     return TRUE;
 }
 
+BOOL PressAltKey(CWnd* dialog, char letter)
+{
+    Window* record = DialogRecord(dialog);
+    if (!record || !record->widget || letter < 'A' || letter > 'Z') return FALSE;
+    QWidget* target = record->widget->focusWidget();
+    if (!target) target = record->widget;
+    const int code = Qt::Key_A + (letter - 'A');
+    const QString text(QChar(letter).toLower());
+    // A mnemonic is a shortcut: offered to the shortcut map first, as a key from the window system is.
+    if (qt_sendShortcutOverrideEvent(target, 0, code, Qt::AltModifier, text, false, 1)) return TRUE;
+    QKeyEvent press(QEvent::KeyPress, code, Qt::AltModifier, text);
+    QApplication::sendEvent(target, &press);
+    return TRUE;
+}
+
 void ProcessPostedMessages() { QCoreApplication::processEvents(); }
 
 BOOL CloseWindow(CWnd* dialog)
@@ -257,6 +276,12 @@ BOOL IsDefaultButton(CWnd* dialog, int id)
 {
     Window* record = DialogRecord(dialog);
     return record && record->dialog->defaultId == static_cast<UINT>(id);
+}
+
+int TimerTicks(CWnd* window)
+{
+    Window* record = window ? WindowFromHandle(window->m_hWnd) : nullptr;
+    return record && record->widget ? record->widget->property("varnel.timerTicks").toInt() : 0;
 }
 
 int TopLevelWindowCount() { return qApp ? static_cast<int>(QApplication::topLevelWidgets().size()) : 0; }

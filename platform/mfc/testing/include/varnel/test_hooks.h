@@ -136,6 +136,9 @@ enum class Key { Enter, CtrlEnter, Escape, Tab, ShiftTab, Space, AltSpace, AltF4
 // Delivered to the dialog's focus control (the dialog itself without one).
 BOOL PressKey(CWnd* dialog, Key key);
 
+// Alt and a letter ('A'..'Z'), as a user presses it: a button whose caption marks
+// that letter with & is clicked (when shown and enabled).
+BOOL PressAltKey(CWnd* dialog, char letter);
 BOOL CloseWindow(CWnd* dialog);         // the title bar's close button (WM_CLOSE)
 // Runs the messages posted so far, as the running modal loop would once the step returns.
 void ProcessPostedMessages();
@@ -162,6 +165,7 @@ int FocusedControlId(CWnd* dialog);      // 0 when no control of the dialog has 
 BOOL IsControlShown(CWnd* dialog, int id);
 BOOL IsDefaultButton(CWnd* dialog, int id);
 BOOL IsWaitCursorShown();
+int TimerTicks(CWnd* window);            // WM_TIMER messages the window has been given
 int TopLevelWindowCount();               // top-level windows alive (hidden ones too)
 LONG OleLockCount();
 // Renders the window (its client area) into a PNG file.
