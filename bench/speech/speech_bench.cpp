@@ -1,6 +1,7 @@
 // Speech engine figures: voice list start-up, Speak to first audio, purge to
-// silence (recorded from the sound server's monitor), speed range. Prints
-// figures; run under scripts/with-pulse.sh.
+// silence, pause to silence and resume to sound, word events against their sound
+// (recorded from the sound server's monitor), speed range. Prints figures; run
+// under scripts/with-pulse.sh.
 #include "../figures.h"
 
 #include "audio_device.h"
@@ -84,6 +85,15 @@ public:
     {
         std::lock_guard lock(mutex_);
         return lastLoud_;
+    }
+    // The starts of sound after at least `gap` of silence.
+    std::vector<Clock::time_point> onsets(std::chrono::milliseconds gap)
+    {
+        std::lock_guard lock(mutex_);
+        std::vector<Clock::time_point> starts;
+        for (std::size_t i = 0; i < louds_.size(); ++i)
+            if (i == 0 || louds_[i] - louds_[i - 1] > gap) starts.push_back(louds_[i]);
+        return starts;
     }
     Clock::time_point firstLoudAfter(Clock::time_point t)
     {
@@ -245,6 +255,61 @@ void MeasureReadAndStop(ISpVoice* voice, TimedOutput* output, Recorder& recorder
     if (recorder.ok()) Print((label + "purge -> sink silent (10 ms chunks)").c_str(), purgeSilent, "< 50 ms");
 }
 
+// Pause -> silence and Resume -> sound at the sink, in the middle of a sentence.
+void MeasurePauseAndResume(ISpVoice* voice, Recorder& recorder, const char16_t* text, int runs, const std::string& label)
+{
+    std::vector<double> toSilence, toSound;
+    for (int run = 0; run < runs; ++run) {
+        if (FAILED(voice->Speak(text, SPF_ASYNC, nullptr))) return;
+        std::this_thread::sleep_for(700ms);  // well into the sentence
+        auto paused = Clock::now();
+        voice->Pause();
+        std::this_thread::sleep_for(400ms);
+        toSilence.push_back(std::max(0.0, Ms(recorder.lastLoud() - paused)));
+        auto resumed = Clock::now();
+        voice->Resume();
+        std::this_thread::sleep_for(300ms);
+        auto heard = recorder.firstLoudAfter(resumed);
+        if (heard != Clock::time_point{}) toSound.push_back(Ms(heard - resumed));
+        voice->Speak(u"", SPF_PURGEBEFORESPEAK, nullptr);
+        std::this_thread::sleep_for(300ms);
+    }
+    Print((label + "Pause -> sink silent (10 ms chunks)").c_str(), toSilence, "< 50 ms");
+    Print((label + "Resume -> sound at the sink (10 ms chunks)").c_str(), toSound, "< 50 ms");
+}
+
+// A word event's delivery against its word's first sound at the sink: sentences of
+// one word each, so every word begins after a pause the recorder can see.
+void MeasureWordEvents(ISpVoice* voice, Recorder& recorder, int runs, const std::string& label)
+{
+    voice->SetInterest(SPFEI(SPEI_WORD_BOUNDARY), SPFEI(SPEI_WORD_BOUNDARY));
+    std::vector<double> offsets;
+    for (int run = 0; run < runs; ++run) {
+        std::vector<Clock::time_point> delivered;
+        if (FAILED(voice->Speak(u"Ready. Steady. Go. Stop.", SPF_ASYNC, nullptr))) return;
+        while (voice->WaitUntilDone(0) == S_FALSE || delivered.size() < 4) {
+            SPEVENT event{};
+            if (voice->GetEvents(1, &event, nullptr) == S_OK) {
+                delivered.push_back(Clock::now());
+            } else if (voice->WaitUntilDone(0) == S_OK) {
+                break;
+            } else {
+                std::this_thread::sleep_for(500us);
+            }
+        }
+        std::this_thread::sleep_for(200ms);
+        const std::vector<Clock::time_point> onsets = recorder.onsets(80ms);
+        for (Clock::time_point at : delivered) {
+            double nearest = 1e9;
+            for (Clock::time_point onset : onsets)
+                if (std::abs(Ms(onset - at)) < std::abs(nearest)) nearest = Ms(onset - at);
+            if (std::abs(nearest) < 300) offsets.push_back(std::abs(nearest));
+        }
+    }
+    voice->SetInterest(0, 0);
+    Print((label + "word event <-> its sound at the sink (10 ms)").c_str(), offsets, "< 30 ms");
+}
+
 int main()
 {
     CoInitialize(nullptr);
@@ -289,12 +354,23 @@ int main()
     std::printf("%-44s %7.1f ms\n", "connecting to the sound server", Ms(Clock::now() - connecting));
     std::this_thread::sleep_for(2500ms);
 
+    const char16_t* longSentence = u"This sentence goes on for a while, so that it can be paused and resumed "
+                                   u"in the middle of its words, and then it ends.";
+    if (CComPtr<ISpObjectToken> espeak = TokenFor(u"gmw/en")) voice->SetVoice(espeak);
     MeasureReadAndStop(voice, output, recorder, sentence, kRuns, "");
+    if (recorder.ok()) {
+        MeasurePauseAndResume(voice, recorder, longSentence, kRuns, "");
+        MeasureWordEvents(voice, recorder, kRuns, "");
+    }
     if (CComPtr<ISpObjectToken> slt = TokenFor(u"flite/cmu_us_slt")) {
         voice->SetVoice(slt);
         MeasureReadAndStop(voice, output, recorder, sentence, kRuns, "flite SLT: ");
-        voice->SetVoice(nullptr);
+        if (recorder.ok()) {
+            MeasurePauseAndResume(voice, recorder, longSentence, kRuns, "flite SLT: ");
+            MeasureWordEvents(voice, recorder, kRuns, "flite SLT: ");
+        }
     }
+    if (CComPtr<ISpObjectToken> espeak = TokenFor(u"gmw/en")) voice->SetVoice(espeak);
     // A long text as the dialog reads it (1 MB typed or loaded): synthesis runs only a
     // little ahead of what is heard, so it starts and stops as a sentence does.
     std::u16string longText;
