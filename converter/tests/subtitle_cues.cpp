@@ -125,6 +125,31 @@ TEST_F(SubtitlesTest, OneCuePerLineWhereItsSpeechIsAndTheAudioAsWithout)
     EXPECT_GT(Rms(samples, cues[2].start, cues[2].start + 0.1), 500);
 }
 
+// A text long enough to be rendered in pieces on the workers: every line its cue,
+// in order, and the audio still the same as without subtitles.
+TEST_F(SubtitlesTest, ALongTextRenderedInPiecesGetsEveryCueAndTheSameAudio)
+{
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += "This is line " + std::to_string(i) + " of the long text\n";
+    WriteBytes(input_, text);
+    RunResult run = RunChild({"--subtitles", input_, Path("long.wav"), QuickVoice()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    RunResult plain = RunChild({input_, Path("plain.wav"), QuickVoice()});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(ReadBytes(Path("long.wav")), ReadBytes(Path("plain.wav")));
+    const std::vector<ParsedCue> cues = ParseSubRip(ReadBytes(Path("long.srt")));
+    ASSERT_EQ(cues.size(), 200u);
+    const double length = ParseWav(ReadBytes(Path("long.wav"))).samples.size() / 22050.0;
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(cues[i].text, "This is line " + std::to_string(i + 1) + " of the long text");
+        if (i > 0) {
+            EXPECT_GE(cues[i].start, cues[i - 1].end);
+        }
+    }
+    EXPECT_LE(cues.back().end, length + 0.001);
+    EXPECT_GT(cues.back().end, length - 1.0) << "the last cue ends with the speech";
+}
+
 TEST_F(SubtitlesTest, ASubtitleFileThatCannotBeWrittenFailsTheRunAndKeepsTheOldFiles)
 {
     WriteBytes(Path("out.wav"), "old audio");

@@ -84,18 +84,27 @@ JobReceipt ReceiveJob(int channel, std::string& encodedJob, win32::sys::UniqueFd
     return JobReceipt::Job;
 }
 
-bool SendOutcome(int channel, HRESULT outcome)
+bool SendOutcome(int channel, HRESULT outcome, std::string_view events)
 {
-    std::int32_t code = outcome;
-    return SendAll(channel, reinterpret_cast<const char*>(&code), sizeof code);
+    if (events.size() > kLargestEventBytes) return false;
+    const std::int32_t code = outcome;
+    const auto size = static_cast<std::uint32_t>(events.size());
+    std::string bytes(reinterpret_cast<const char*>(&code), sizeof code);
+    bytes.append(reinterpret_cast<const char*>(&size), sizeof size);
+    bytes.append(events);
+    return SendAll(channel, bytes.data(), bytes.size());
 }
 
-std::optional<HRESULT> ReceiveOutcome(int channel)
+std::optional<HRESULT> ReceiveOutcome(int channel, std::string* events)
 {
     std::string bytes;
-    if (!ReceiveAll(channel, bytes, 0, sizeof(std::int32_t))) return std::nullopt;
+    if (!ReceiveAll(channel, bytes, 0, 2 * sizeof(std::int32_t))) return std::nullopt;
     std::int32_t code;
+    std::uint32_t size;
     std::memcpy(&code, bytes.data(), sizeof code);
+    std::memcpy(&size, bytes.data() + sizeof code, sizeof size);
+    if (size > kLargestEventBytes || !ReceiveAll(channel, bytes, 0, size)) return std::nullopt;
+    if (events) *events = std::move(bytes);
     return static_cast<HRESULT>(code);
 }
 

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace speech {
 
@@ -22,9 +23,13 @@ enum class JobReceipt { Job, End, Broken };
 // engine has closed the channel, Broken for anything else.
 JobReceipt ReceiveJob(int channel, std::string& encodedJob, win32::sys::UniqueFd& audio);
 
-// The outcome of a job: S_OK, or why it failed (a full disk, the engine).
-bool SendOutcome(int channel, HRESULT outcome);
+// The outcome of a job: S_OK, or why it failed (a full disk, the engine), and the
+// piece's events when the job asked for them (spoken_piece.h).
+bool SendOutcome(int channel, HRESULT outcome, std::string_view events = {});
 // Waits for the outcome of the job under way; nullopt when the worker is gone.
-std::optional<HRESULT> ReceiveOutcome(int channel);
+// `events` (may be null) gets what came with it.
+std::optional<HRESULT> ReceiveOutcome(int channel, std::string* events = nullptr);
+// The most event bytes an outcome may carry.
+inline constexpr std::size_t kLargestEventBytes = 256 * 1024 * 1024;
 
 }  // namespace speech

@@ -18,8 +18,8 @@ constexpr int kCancelCheckMs = 20;
 class OrderedRender {
 public:
     OrderedRender(const PieceLayout& layout, WorkerLauncher& launcher, const OrderedRenderLimits& limits,
-                  IEngineFileOutput* output, const PieceWritten& written)
-        : layout_(layout), launcher_(launcher), limits_(limits), output_(output), written_(written)
+                  IEngineFileOutput* output, const PieceWritten& written, const PieceSpoken& spoken)
+        : layout_(layout), launcher_(launcher), limits_(limits), output_(output), written_(written), spoken_(spoken)
     {
     }
 
@@ -78,7 +78,7 @@ private:
         for (std::size_t i = fds.size(); i-- > 0;) {
             if (!fds[i].revents) continue;
             if (HRESULT hr = running_[i].worker->Finish(); FAILED(hr)) return hr;
-            finished_.emplace(running_[i].piece, std::move(running_[i].audio));
+            finished_.emplace(running_[i].piece, Finished{std::move(running_[i].audio), running_[i].worker->TakeEvents()});
             running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(i));
         }
         return S_OK;
@@ -92,7 +92,8 @@ private:
                 output_->StartChapter();
                 ++nextChapter_;
             }
-            if (HRESULT hr = output_->AppendScratchFile(piece->second.get()); FAILED(hr)) return hr;
+            if (spoken_) spoken_(due_, piece->second.events);
+            if (HRESULT hr = output_->AppendScratchFile(piece->second.audio.get()); FAILED(hr)) return hr;
             finished_.erase(piece);
             if (written_) written_(due_);
             ++due_;
@@ -107,9 +108,15 @@ private:
     WorkerLauncher& launcher_;
     OrderedRenderLimits limits_;
     IEngineFileOutput* output_;
+    struct Finished {
+        win32::sys::UniqueFd audio;
+        std::string events;
+    };
+
     const PieceWritten& written_;
+    const PieceSpoken& spoken_;
     std::vector<Running> running_;
-    std::map<std::size_t, win32::sys::UniqueFd> finished_;
+    std::map<std::size_t, Finished> finished_;
     std::size_t next_ = 0;  // the next piece to start
     std::size_t due_ = 0;   // the piece to append next
     std::size_t nextChapter_ = 0;  // of layout_.chapterPieces
@@ -118,9 +125,10 @@ private:
 }  // namespace
 
 HRESULT RenderInOrder(const PieceLayout& layout, WorkerLauncher& launcher, const OrderedRenderLimits& limits,
-                      IEngineFileOutput* output, CancelToken& cancel, const PieceWritten& written)
+                      IEngineFileOutput* output, CancelToken& cancel, const PieceWritten& written,
+                      const PieceSpoken& spoken)
 {
-    return OrderedRender(layout, launcher, limits, output, written).Run(cancel);
+    return OrderedRender(layout, launcher, limits, output, written, spoken).Run(cancel);
 }
 
 }  // namespace speech

@@ -10,6 +10,7 @@
 #include "text_pieces.h"
 
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,11 +31,15 @@ struct OrderedRenderLimits {
 
 // Called once a piece is complete in the output, with its index.
 using PieceWritten = std::function<void(std::size_t piece)>;
+// Called just before a piece goes into the output, with what its worker told of it
+// (the layout's job asks with tellsEvents).
+using PieceSpoken = std::function<void(std::size_t piece, const std::string& events)>;
 
 // S_OK when every piece was written, or when `cancel` fired (the workers are
 // stopped then); the first failure of a worker, the output or a scratch file
 // otherwise, after which nothing more is written.
 HRESULT RenderInOrder(const PieceLayout& layout, WorkerLauncher& launcher, const OrderedRenderLimits& limits,
-                      IEngineFileOutput* output, CancelToken& cancel, const PieceWritten& written);
+                      IEngineFileOutput* output, CancelToken& cancel, const PieceWritten& written,
+                      const PieceSpoken& spoken = nullptr);
 
 }  // namespace speech

@@ -21,9 +21,11 @@ using InputProgress = std::function<void(ULONG position)>;
 // Renders the request in pieces when it is one text that makes more than one piece
 // (longer than a piece, or with chapters starting inside it: `chapterStarts`, byte
 // offsets into the text), the output is a file and the machine has more than one
-// core; nullopt otherwise (nothing was done). The result as RenderRequest's.
+// core; nullopt otherwise (nothing was done). The result as RenderRequest's;
+// `observer` (may be null) is told the same events as one piece would tell.
 std::optional<HRESULT> RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
                                         ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
-                                        const InputProgress& progress, const std::vector<std::size_t>& chapterStarts = {});
+                                        const InputProgress& progress, const std::vector<std::size_t>& chapterStarts = {},
+                                        RenderObserver* observer = nullptr);
 
 }  // namespace speech

@@ -4,6 +4,7 @@
 #include "wave_format.h"
 
 #include <cstring>
+#include <optional>
 
 namespace speech {
 namespace {
@@ -14,7 +15,7 @@ struct Header {
     std::uint32_t magic;
     std::int32_t rate, pitch, emphasis, spell, gain;
     std::uint32_t formatTag, channels, samplesPerSec, avgBytesPerSec, blockAlign, bitsPerSample;
-    std::uint32_t container, startsFile, hasPrevious, hasNext, reserved;
+    std::uint32_t container, startsFile, hasPrevious, hasNext, tellsEvents;
     std::uint32_t voiceBytes, nextTextBytes, textBytes;  // the text's size last, where a piece's grows
 };
 static_assert(sizeof(Header) == kJobHeaderBytes);
@@ -27,7 +28,8 @@ std::string EncodeJob(const RenderJob& job)
     Header header{kMagic,         job.style.rate,        job.style.pitch, job.style.emphasis, job.style.spell,
                   job.gain,       f.wFormatTag,          f.nChannels,     f.nSamplesPerSec,   f.nAvgBytesPerSec,
                   f.nBlockAlign,  f.wBitsPerSample,      static_cast<std::uint32_t>(job.container),
-                  job.startsFile, job.hasPrevious, job.hasNext, 0, static_cast<std::uint32_t>(job.voice.size()),
+                  job.startsFile, job.hasPrevious, job.hasNext, job.tellsEvents,
+                  static_cast<std::uint32_t>(job.voice.size()),
                   static_cast<std::uint32_t>(job.nextText.size()), static_cast<std::uint32_t>(job.text.size())};
     std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
     bytes += job.voice;
@@ -72,6 +74,7 @@ std::optional<RenderJob> DecodeJob(std::string_view bytes)
     job.startsFile = header.startsFile != 0;
     job.hasPrevious = header.hasPrevious != 0;
     job.hasNext = header.hasNext != 0;
+    job.tellsEvents = header.tellsEvents != 0;
     if (!IsSupportedPcm(job.format) || job.gain < 0 || job.gain > 10000) return std::nullopt;
     job.voice.assign(bytes.substr(0, header.voiceBytes));
     job.text.assign(bytes.substr(header.voiceBytes, header.textBytes));
@@ -79,14 +82,21 @@ std::optional<RenderJob> DecodeJob(std::string_view bytes)
     return job;
 }
 
-WorkerExit RunJob(const RenderJob& job, const ByteSink& sink)
+WorkerExit RunJob(const RenderJob& job, const ByteSink& sink, SpokenPiece* spoken)
 {
     PcmConverter converter(job.format);
     const bool passThrough = converter.PassesThrough(job.gain);
     std::vector<std::uint8_t> bytes;
     bool sinkFailed = false;
+    std::optional<SpokenEvents> events;
+    if (spoken) events.emplace(job.text, [spoken](const SpokenEvent& event) { spoken->events.push_back(event); });
+    const WordSink words = [&](const WordMark& word) { events->Word(word); };
     HRESULT hr = SynthesizeOnFreshCopy(job.voice, job.style, job.text,
                                        [&](const std::int16_t* samples, std::size_t count) {
+                                           if (spoken) {
+                                               events->Samples(samples, count);
+                                               spoken->samples += count;
+                                           }
                                            auto* data = reinterpret_cast<const std::uint8_t*>(samples);
                                            std::size_t size = count * sizeof *samples;
                                            if (!passThrough) {
@@ -96,7 +106,9 @@ WorkerExit RunJob(const RenderJob& job, const ByteSink& sink)
                                            }
                                            sinkFailed = !sink(data, size);
                                            return !sinkFailed;
-                                       });
+                                       },
+                                       spoken ? &words : nullptr);
+    if (events) events->Finish();
     if (sinkFailed) return kWorkerOutputFailed;
     if (FAILED(hr)) return kWorkerEngineFailed;
     bytes.clear();

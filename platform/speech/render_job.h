@@ -3,6 +3,7 @@
 #pragma once
 
 #include "encoding/audio_container.h"
+#include "spoken_piece.h"
 #include "synthesizer.h"
 
 #include <mmreg.h>
@@ -24,6 +25,7 @@ struct RenderJob {
     bool startsFile = false;   // the file's first piece
     bool hasPrevious = false;  // the piece before carries this one's first frames
     bool hasNext = false;      // it carries the first frames of the next piece, whose text follows
+    bool tellsEvents = false;  // the worker sends the piece's SpokenPiece with its outcome
     std::string text;      // UTF-8
     std::string nextText;  // with hasNext
 };
@@ -50,7 +52,7 @@ enum WorkerExit : int {
 using ByteSink = std::function<bool(const std::uint8_t* bytes, std::size_t count)>;
 
 // Synthesizes the job on a fresh copy of espeak-ng and hands over its audio in the
-// job's format.
-WorkerExit RunJob(const RenderJob& job, const ByteSink& sink);
+// job's format; `spoken` (may be null) gets the synthesis's events.
+WorkerExit RunJob(const RenderJob& job, const ByteSink& sink, SpokenPiece* spoken = nullptr);
 
 }  // namespace speech

@@ -59,7 +59,7 @@ public:
 
     HRESULT Finish() override
     {
-        std::optional<HRESULT> outcome = ReceiveOutcome(process_->channel());
+        std::optional<HRESULT> outcome = ReceiveOutcome(process_->channel(), &events_);
         if (outcome != S_OK) {
             process_.reset();
             return outcome && FAILED(*outcome) ? *outcome : SPERR_ENGINE_FAILED;
@@ -69,9 +69,12 @@ public:
         return S_OK;
     }
 
+    std::string TakeEvents() override { return std::move(events_); }
+
 private:
     std::unique_ptr<WorkerProcess> process_;  // stopped when the piece is given up
     IdleWorkers& idle_;
+    std::string events_;
 };
 
 class ProcessLauncher final : public WorkerLauncher {

@@ -8,6 +8,7 @@
 #include <winerror.h>
 
 #include <memory>
+#include <string>
 
 namespace speech {
 
@@ -19,6 +20,8 @@ public:
     virtual int DoneDescriptor() const = 0;
     // Once done: S_OK when the whole piece is in its file, the failure otherwise.
     virtual HRESULT Finish() = 0;
+    // After Finish: the piece's events when its job asked for them (spoken_piece.h).
+    virtual std::string TakeEvents() { return {}; }
 };
 
 class WorkerLauncher {

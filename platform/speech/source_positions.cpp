@@ -1,6 +1,14 @@
 #include "source_positions.h"
 
+#include <algorithm>
+
 namespace speech {
+namespace {
+
+bool StartsCharacter(unsigned char c) { return (c & 0xC0) != 0x80; }
+std::size_t UnitsOf(unsigned char c) { return c >= 0xF0 ? 2 : 1; }
+
+}  // namespace
 
 SourcePositions::SourcePositions(const SpeechPiece& piece) : piece_(piece)
 {
@@ -12,19 +20,21 @@ std::size_t SourcePositions::UnitOf(std::size_t byte)
     const auto& anchors = piece_.source;
     std::size_t anchor = anchor_;
     while (anchor + 1 < anchors.size() && anchors[anchor + 1].at <= byte) ++anchor;
-    if (anchor != anchor_ || byte < byte_) {
-        // A new anchor, or a step back: walk from the anchor.
-        while (anchor > 0 && anchors[anchor].at > byte) --anchor;
+    while (anchor > 0 && anchors[anchor].at > byte) --anchor;
+    if (anchor != anchor_) {
         anchor_ = anchor;
-        byte_ = anchors.empty() ? 0 : anchors[anchor].at;
-        unit_ = anchors.empty() ? 0 : anchors[anchor].unit;
-        if (byte < byte_) return unit_;
+        byte_ = anchors[anchor].at;
+        unit_ = anchors[anchor].unit;
     }
+    if (!anchors.empty() && byte < anchors[anchor].at) return anchors[anchor].unit;
+    // From where the last call stood, forwards or back: a sentence's end is asked
+    // after its later words, so short steps back are common.
     const std::string& text = piece_.text;
-    for (; byte_ < byte && byte_ < text.size(); ++byte_) {
-        const auto c = static_cast<unsigned char>(text[byte_]);
-        if ((c & 0xC0) != 0x80) unit_ += c >= 0xF0 ? 2 : 1;
-    }
+    byte = std::min(byte, text.size());
+    for (; byte_ < byte; ++byte_)
+        if (const auto c = static_cast<unsigned char>(text[byte_]); StartsCharacter(c)) unit_ += UnitsOf(c);
+    while (byte_ > byte)
+        if (const auto c = static_cast<unsigned char>(text[--byte_]); StartsCharacter(c)) unit_ -= UnitsOf(c);
     return unit_;
 }
 

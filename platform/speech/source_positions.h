@@ -11,8 +11,8 @@ namespace speech {
 class SourcePositions {
 public:
     explicit SourcePositions(const SpeechPiece& piece);
-    // Each call walks on from the one before; asked in ascending order, a whole text
-    // costs one pass.
+    // Each call walks from where the one before stood: asked nearly in order, a
+    // whole text costs about one pass.
     std::size_t UnitOf(std::size_t byte);
 
 private:

@@ -196,10 +196,11 @@ void SpeakQueue::Render(SpeakRequest& request)
         std::optional<HRESULT> parallel;
         std::vector<std::size_t> chapterStarts;
         if (!request.device) chapterStarts = TakeChapterStarts(request.pieces, request.output);
-        // The workers tell no events: a caller that listens gets the text rendered here.
-        if (!request.device && !events_.Interested()) {
+        if (!request.device) {
+            // Workers tell their pieces' events only when someone listens.
             parallel = RenderInParallel(request.pieces, request.settings, request.output, request.format, state.cancel,
-                                        [&](ULONG position) { state.inputPosition = position; }, chapterStarts);
+                                        [&](ULONG position) { state.inputPosition = position; }, chapterStarts,
+                                        events_.Interested() ? &events : nullptr);
         }
         hr = parallel ? *parallel
                       : RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel,

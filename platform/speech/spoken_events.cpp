@@ -60,9 +60,19 @@ void SpokenEvents::Word(const WordMark& word)
         } while (sentence_.start + sentence_.length <= word.position && from < text_.size());
         inSentence_ = true;
         sentenceStart_ = sentenceLoud_ = word.sample;
-        sink_({SpokenEvent::Kind::Sentence, sentence_.start, sentence_.length, word.sample});
+        Tell({SpokenEvent::Kind::Sentence, sentence_.start, sentence_.length, word.sample});
     }
-    sink_({SpokenEvent::Kind::Word, word.position, word.length, word.sample});
+    Tell({SpokenEvent::Kind::Word, word.position, word.length, word.sample});
+}
+
+void SpokenEvents::Tell(const SpokenEvent& event)
+{
+    // While the sentence before has not ended, its end (which comes earlier in the
+    // sound) is told first.
+    if (pending_)
+        held_.push_back(event);
+    else
+        sink_(event);
 }
 
 void SpokenEvents::Samples(const std::int16_t* samples, std::size_t count)
@@ -83,6 +93,8 @@ void SpokenEvents::EndPending()
 {
     pending_ = false;
     sink_({SpokenEvent::Kind::SentenceEnd, pendingSentence_.start, pendingSentence_.length, pendingLoud_});
+    for (const SpokenEvent& event : held_) sink_(event);
+    held_.clear();
 }
 
 void SpokenEvents::Finish()

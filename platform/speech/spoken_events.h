@@ -1,4 +1,5 @@
-// The events of one synthesis of a text, in the order of their sounds: each word
+// The events of one synthesis of a text, in the order of their sounds (their
+// samples never go back): each word
 // (as the synthesizer tells it), each sentence where its first word begins, and
 // where each sentence's sound ends. A sentence ends after . ! ? (or the full-width
 // 。！？) and at a line end; both synthesizers are cut alike this way.
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace speech {
 
@@ -19,6 +21,7 @@ struct SpokenEvent {
     std::size_t position = 0;  // bytes into the text; a sentence's end tells the sentence's
     std::size_t length = 0;
     std::uint64_t sample = 0;  // from the start of the synthesis
+    bool operator==(const SpokenEvent&) const = default;
 };
 
 // The sentence that holds or follows byte `from` of `text`: its start and length
@@ -42,6 +45,7 @@ public:
     void Finish();
 
 private:
+    void Tell(const SpokenEvent& event);
     void EndPending();
 
     std::string_view text_;
@@ -54,6 +58,7 @@ private:
     bool pending_ = false;
     SentenceSpan pendingSentence_;
     std::uint64_t pendingBoundary_ = 0, pendingLoud_ = 0;
+    std::vector<SpokenEvent> held_;  // the next sentence's, until the pending one ends
 };
 
 }  // namespace speech

@@ -21,7 +21,7 @@ void ToSamples(const std::uint8_t* data, std::size_t frames, std::size_t frameBy
 
 }  // namespace
 
-EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd)
+EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd, SpokenPiece* spoken)
 {
     FileSink out(fd);
     PieceSummary summary;
@@ -53,7 +53,7 @@ EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd)
         ToSamples(data, count / frameBytes, frameBytes, samples);
         encoded = encoder->Push(samples.data(), count / frameBytes);
         return SUCCEEDED(encoded);
-    });
+    }, spoken);
     if (exit == kWorkerDone && job.hasNext) {
         // The next piece's first samples, as its own worker will make them: its text
         // from the start on a fresh copy, stopped once there are enough.

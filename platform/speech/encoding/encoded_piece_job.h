@@ -11,6 +11,7 @@ struct EncodedPieceOutcome {
     HRESULT result = S_OK;
 };
 
-EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd);
+// `spoken` (may be null) gets the events of the piece's own text.
+EncodedPieceOutcome RenderEncodedPiece(const RenderJob& job, int fd, SpokenPiece* spoken = nullptr);
 
 }  // namespace speech

@@ -59,6 +59,16 @@ TEST(JobChannel, JobsTravelWithTheirAudioDescriptorAndOutcomesComeBack)
         EXPECT_EQ(byte, 'x');
         EXPECT_TRUE(SendOutcome(channel.worker.get(), HRESULT_FROM_WIN32(ERROR_DISK_FULL)));
         EXPECT_EQ(ReceiveOutcome(channel.engine.get()), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+        // A piece's events come with its outcome, whole, and leave the channel clean.
+        const std::string events(100000, 'e');
+        std::thread telling([&] { EXPECT_TRUE(SendOutcome(channel.worker.get(), S_OK, events)); });
+        std::string told;
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get(), &told), S_OK);
+        telling.join();
+        EXPECT_EQ(told, events);
+        EXPECT_TRUE(SendOutcome(channel.worker.get(), S_FALSE));
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get(), &told), S_FALSE);
+        EXPECT_EQ(told, "");
     }
     channel.engine.Reset();
     std::string received;

@@ -191,26 +191,49 @@ TEST_F(VoiceEventsTest, InterestsNeedTheirCheckBitsAndQueuedMustBeInterestingToo
     EXPECT_EQ(info.ullQueuedInterest, 0u);
 }
 
-// A long text into a file, which the file output would render in pieces on
-// several workers: a caller that listens gets every sentence, in order, positions
-// counted in the whole text and offsets where the samples are in the file.
-TEST_F(VoiceEventsTest, ALongTextIntoAFileTellsEverySentenceInOrder)
+// A long text into a file is rendered in pieces on several workers; a caller
+// that listens gets the events one piece would give, positions counted in the whole
+// text (multi-byte words and numbers included) and offsets where the samples are in
+// the file.
+TEST_F(VoiceEventsTest, ALongTextInPiecesTellsWhatOnePieceTells)
 {
     std::u16string text;
-    for (int i = 0; i < 40; ++i) text += u"Sentence number " + std::u16string(1, u'a' + i % 26) + u" is here.\n";
+    for (int i = 0; i < 300; ++i)
+        text += u"Line " + std::u16string(1, u'a' + i % 26) + u" says caf\u00e9 and 42 more.\n";
+    auto voice = NewQuickVoice();
+    std::size_t bytes = 0;
+    ULONG stream = 0;
+    const std::vector<Fetched> whole = SpeakForEvents(voice, text, SPF_IS_NOT_XML, bytes, stream);
+
     testing_support::ScratchDir dir;
     const std::string path = (dir / "long.wav").string();
-    auto voice = NewQuickVoice();
-    ASSERT_EQ(voice->SetInterest(kTextEvents, kTextEvents), S_OK);
+    ASSERT_EQ(voice->SetInterest(kTextEvents | SPFEI(SPEI_TTS_PRIVATE), kTextEvents | SPFEI(SPEI_TTS_PRIVATE)), S_OK);
     ASSERT_EQ(RenderToWav(voice, path, text.c_str()), S_OK);
-    std::vector<Fetched> events = TakeEvents(voice, text);
-    std::vector<std::u16string> sentences = Texts(events, SPEI_SENTENCE_BOUNDARY);
-    ASSERT_EQ(sentences.size(), 40u);
-    for (int i = 0; i < 40; ++i)
-        EXPECT_EQ(Narrow(sentences[i]), "Sentence number " + std::string(1, 'a' + i % 26) + " is here.");
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().id, SPEI_END_INPUT_STREAM);
-    EXPECT_EQ(events.back().offset + 44, std::filesystem::file_size(path)) << "the end is the file's last sample";
+    const std::vector<Fetched> pieces = TakeEvents(voice, text);
+
+    ASSERT_EQ(Texts(pieces, SPEI_SENTENCE_BOUNDARY).size(), 300u);
+    EXPECT_EQ(Narrow(Texts(pieces, SPEI_SENTENCE_BOUNDARY)[299]), "Line n says caf\xe9 and 42 more.");
+    EXPECT_EQ(Texts(pieces, SPEI_WORD_BOUNDARY), Texts(whole, SPEI_WORD_BOUNDARY));
+    EXPECT_EQ(Texts(pieces, SPEI_SENTENCE_BOUNDARY), Texts(whole, SPEI_SENTENCE_BOUNDARY));
+    EXPECT_EQ(Texts(pieces, SPEI_TTS_PRIVATE).size(), 300u) << "where each sentence's sound ends";
+    ASSERT_FALSE(pieces.empty());
+    EXPECT_EQ(pieces.front().id, SPEI_START_INPUT_STREAM);
+    EXPECT_EQ(pieces.back().id, SPEI_END_INPUT_STREAM);
+    const std::uintmax_t fileBytes = std::filesystem::file_size(path);
+    EXPECT_EQ(pieces.back().offset + 44, fileBytes) << "the end is the file's last sample";
+    // The pieces' offsets run on from one another: the last sentence starts where it
+    // does in one piece, give or take a percent of the whole.
+    const auto lastSentence = [](const std::vector<Fetched>& events) {
+        return std::find_if(events.rbegin(), events.rend(),
+                            [](const Fetched& e) { return e.id == SPEI_SENTENCE_BOUNDARY; })
+            ->offset;
+    };
+    EXPECT_NEAR(double(lastSentence(pieces)), double(lastSentence(whole)), 0.01 * double(bytes));
+    ULONGLONG previous = 0;
+    for (const Fetched& event : pieces) {
+        EXPECT_GE(event.offset, previous);
+        previous = event.offset;
+    }
 }
 
 // The samples of a text spoken without a pause, for comparing with a paused one.

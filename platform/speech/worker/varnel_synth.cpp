@@ -54,15 +54,15 @@ struct Rendered {
     HRESULT outcome;
 };
 
-Rendered Render(const speech::RenderJob& job, int audio)
+Rendered Render(const speech::RenderJob& job, int audio, speech::SpokenPiece* spoken)
 {
     if (job.container != speech::AudioContainer::Wav) {
-        speech::EncodedPieceOutcome encoded = speech::RenderEncodedPiece(job, audio);
+        speech::EncodedPieceOutcome encoded = speech::RenderEncodedPiece(job, audio, spoken);
         return {encoded.exit, encoded.result};
     }
     Output output(audio);
-    speech::WorkerExit exit =
-        speech::RunJob(job, [&](const std::uint8_t* data, std::size_t count) { return output.Add(data, count); });
+    speech::WorkerExit exit = speech::RunJob(
+        job, [&](const std::uint8_t* data, std::size_t count) { return output.Add(data, count); }, spoken);
     if (exit == speech::kWorkerDone && !output.Flush()) exit = speech::kWorkerOutputFailed;
     if (exit == speech::kWorkerDone) return {exit, S_OK};
     if (exit == speech::kWorkerOutputFailed) return {exit, speech::HresultFromErrno(output.error())};
@@ -82,10 +82,14 @@ int main()
         if (receipt == speech::JobReceipt::End) return speech::kWorkerDone;
         std::optional<speech::RenderJob> job;
         if (receipt == speech::JobReceipt::Job) job = speech::DecodeJob(bytes);
-        Rendered rendered = job ? Render(*job, audio.get()) : Rendered{speech::kWorkerBadJob, SPERR_ENGINE_FAILED};
+        speech::SpokenPiece spoken;
+        const bool tellsEvents = job && job->tellsEvents;
+        Rendered rendered = job ? Render(*job, audio.get(), tellsEvents ? &spoken : nullptr)
+                                : Rendered{speech::kWorkerBadJob, SPERR_ENGINE_FAILED};
         audio.Reset();  // all of the audio is in the file before the outcome goes out
+        const std::string events = tellsEvents ? speech::EncodeSpokenPiece(spoken) : std::string();
         // A worker that failed once is not trusted with another piece.
-        if (!speech::SendOutcome(kChannel, rendered.outcome) || rendered.exit != speech::kWorkerDone)
+        if (!speech::SendOutcome(kChannel, rendered.outcome, events) || rendered.exit != speech::kWorkerDone)
             return rendered.exit;
     }
 }
