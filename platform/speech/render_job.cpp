@@ -9,7 +9,7 @@
 namespace speech {
 namespace {
 
-constexpr std::uint32_t kMagic = 0x324A5356;  // "VSJ2"
+constexpr std::uint32_t kMagic = 0x334A5356;  // "VSJ3": its outcome may carry the events
 
 struct Header {
     std::uint32_t magic;
