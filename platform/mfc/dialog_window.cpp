@@ -47,20 +47,17 @@ QChar MnemonicOf(const QString& caption)
     return QChar();
 }
 
-// Alt and a letter clicks the shown, enabled button whose caption marks it, as
-// the dialog manager does; a key Qt's own mnemonic took never gets here.
-bool ClickMnemonic(Window* dialog, const QKeyEvent* key)
+// Alt and a letter clicks the shown, enabled button whose caption marks it, at
+// once, as the dialog manager does (Qt's own mnemonic would click it later).
+QAbstractButton* MnemonicButton(Window* dialog, const QKeyEvent* key)
 {
-    if (key->key() < Qt::Key_0 || key->key() > Qt::Key_Z) return false;
+    if (key->key() < Qt::Key_0 || key->key() > Qt::Key_Z) return nullptr;
     const QChar letter(static_cast<char16_t>(key->key()));
     for (const auto& control : dialog->controls) {
         auto* button = qobject_cast<QAbstractButton*>(control->widget.data());
-        if (!button || !button->isVisible() || !button->isEnabled()) continue;
-        if (MnemonicOf(button->text()) != letter) continue;
-        button->click();
-        return true;
+        if (button && button->isVisible() && button->isEnabled() && MnemonicOf(button->text()) == letter) return button;
     }
-    return false;
+    return nullptr;
 }
 
 // Alt+Space, Alt+F4 and Alt with a button's letter are system keys: they reach the
@@ -72,14 +69,22 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        const bool override = event->type() == QEvent::ShortcutOverride;
+        if ((event->type() != QEvent::KeyPress && !override) || !watched->isWidgetType()) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         const bool space = key->key() == Qt::Key_Space, f4 = key->key() == Qt::Key_F4;
         if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) return false;
         auto* widget = static_cast<QWidget*>(watched);
         Window* dialog = WindowFromWidget(widget->window());
         if (!dialog || !dialog->dialog || dialog->widget != widget->window()) return false;
-        if (!space && !f4) return ClickMnemonic(dialog, key);
+        if (!space && !f4) {
+            QAbstractButton* button = MnemonicButton(dialog, key);
+            if (!button) return false;
+            if (override) event->accept();  // the key press comes here rather than to Qt's shortcut
+            else button->click();
+            return true;
+        }
+        if (override) return false;
         if (space) OpenSystemMenu(dialog, dialog->widget->mapToGlobal(QPoint(0, 0)));
         else CallWindowProc(ObjectFor(dialog), WM_SYSCOMMAND, SC_CLOSE, 0);
         return true;
