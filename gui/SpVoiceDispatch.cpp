@@ -1,11 +1,15 @@
 #include "SpVoiceDispatch.h"
 
 namespace {
+constexpr DISPID kStatus = 1;
 constexpr DISPID kVoice = 2;
 constexpr DISPID kRate = 5;
 constexpr DISPID kVolume = 6;
 constexpr DISPID kSpeak = 12;
+constexpr DISPID kPause = 14;
+constexpr DISPID kResume = 15;
 constexpr DISPID kGetVoices = 17;
+constexpr DISPID kWaitUntilDone = 19;
 }  // namespace
 
 void SpVoiceDispatch::SetVoice(LPDISPATCH token)
@@ -54,4 +58,23 @@ LPDISPATCH SpVoiceDispatch::GetVoices(LPCTSTR requiredAttributes, LPCTSTR option
     static const BYTE params[] = VTS_BSTR VTS_BSTR;
     InvokeHelper(kGetVoices, DISPATCH_METHOD, VT_DISPATCH, &tokens, params, requiredAttributes, optionalAttributes);
     return tokens;
+}
+
+void SpVoiceDispatch::Pause() { InvokeHelper(kPause, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr); }
+
+void SpVoiceDispatch::Resume() { InvokeHelper(kResume, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr); }
+
+BOOL SpVoiceDispatch::WaitUntilDone(long milliseconds)
+{
+    BOOL done = FALSE;
+    static const BYTE params[] = VTS_I4;
+    InvokeHelper(kWaitUntilDone, DISPATCH_METHOD, VT_BOOL, &done, params, milliseconds);
+    return done;
+}
+
+LPDISPATCH SpVoiceDispatch::GetStatus()
+{
+    LPDISPATCH status = nullptr;
+    InvokeHelper(kStatus, DISPATCH_PROPERTYGET, VT_DISPATCH, &status, nullptr);
+    return status;
 }

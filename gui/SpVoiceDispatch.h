@@ -18,4 +18,11 @@ public:
     long Speak(LPCTSTR text, long flags);
     // A new reference to the token collection; the caller owns it.
     LPDISPATCH GetVoices(LPCTSTR requiredAttributes, LPCTSTR optionalAttributes);
+    // Counted: the voice goes on once each Pause has had its Resume.
+    void Pause();
+    void Resume();
+    // TRUE when nothing is queued or being spoken by the time `milliseconds` pass.
+    BOOL WaitUntilDone(long milliseconds);
+    // A new status object (see SpeechVoiceStatusDispatch); the caller owns it.
+    LPDISPATCH GetStatus();
 };

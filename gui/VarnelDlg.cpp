@@ -82,6 +82,8 @@ BEGIN_MESSAGE_MAP(CVarnelDlg, CDialog)
     ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
     ON_BN_CLICKED(IDC_HELP_INFO, OnHelp)
     ON_MESSAGE(WM_SPEECH_ENDED, OnSpeechEnded)
+    ON_BN_CLICKED(IDC_PAUSE, OnPause)
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 BOOL CVarnelDlg::OnInitDialog()
@@ -177,7 +179,7 @@ void CVarnelDlg::ApplyShownSettingsToVoice()
 void CVarnelDlg::DisableSpeechControls()
 {
     for (int id : {IDC_READ, IDC_STOP, IDC_RATE_UP, IDC_RATE_DOWN, IDC_VOLUME_UP, IDC_VOLUME_DOWN, IDC_VOICE,
-                   IDC_EXPORT_WAV}) {
+                   IDC_EXPORT_WAV, IDC_PAUSE}) {
         if (CWnd* control = GetDlgItem(id)) control->EnableWindow(FALSE);
     }
 }

@@ -48,7 +48,7 @@ protected:
     void OnCancel() override;
 
     BOOL CanExit();
-    void SpeakFile();
+    long SpeakFile();
     void LoadSettings();
     void SaveSettings();
 
@@ -72,6 +72,8 @@ protected:
     afx_msg void OnBrowse();
     afx_msg void OnHelp();
     afx_msg LRESULT OnSpeechEnded(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnPause();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
 
     DECLARE_MESSAGE_MAP()
 
@@ -85,6 +87,18 @@ private:
     void DisableSpeechControls();
     void RunTestButton(const CString* text, int row, const CString* spoken);
     void ListenForSpeechEnds();
+    // Reading along (VarnelDlgPause.cpp, VarnelDlgFollow.cpp).
+    void ShowPaused(bool paused);
+    void EndPauseByPurge();
+    void StartFollowing(bool typedText, long firstStream);
+    void FollowVoice();
+    void ShowSpokenWord(long position, long length);
+    void EndReading();
 
     bool m_speechFailureShown = false;  // since the last Read: one message per Read
+    bool m_reading = false;             // from Read until the voice is done or stopped
+    bool m_paused = false;
+    bool m_highlighting = false;        // the typed text is being read: its words are selected
+    CString m_spokenText;               // exactly what was given to Speak
+    long m_firstStream = 0;             // the first request of the Read
 };

@@ -31,29 +31,45 @@ void CVarnelDlg::OnRead()
     m_speechFailureShown = false;
     m_voice.SetRate(m_rate);
     m_voice.SetVolume(m_volume);
-    if (m_useInputFile) SpeakFile();
-    else
-        for (int i = 0; i < m_loopCount; ++i) m_voice.Speak(m_inputText, SVSFlagsAsync);
+    if (m_paused) EndPauseByPurge();  // a Read while paused starts anew
+    long firstStream = 0;
+    if (m_useInputFile) {
+        firstStream = SpeakFile();
+    } else {
+        m_spokenText = m_inputText;  // spoken unchanged, so the voice's positions are the box's
+        for (int i = 0; i < m_loopCount; ++i) {
+            long stream = m_voice.Speak(m_spokenText, SVSFlagsAsync);
+            if (i == 0) firstStream = stream;
+        }
+    }
     UpdateData(FALSE);
+    if (firstStream > 0) StartFollowing(!m_useInputFile, firstStream);
 }
 
 // A text file is loaded each time it is said; a document, slower to read, once.
-void CVarnelDlg::SpeakFile()
+// Returns the stream number of the first request, 0 when nothing was queued.
+long CVarnelDlg::SpeakFile()
 {
     InputFileText file = LoadInputFileText(m_inputFilePath);
     if (!file.problem.IsEmpty()) {
         MessageBox(file.problem + ", so nothing was read aloud.", nullptr, MB_OK | MB_ICONEXCLAMATION);
-        return;
+        return 0;
     }
+    long firstStream = 0;
     for (int i = 0; i < m_loopCount; ++i) {
         if (i > 0 && !file.document) file = LoadInputFileText(m_inputFilePath);
-        m_voice.Speak(file.text, SVSFlagsAsync);
+        long stream = m_voice.Speak(file.text, SVSFlagsAsync);
+        if (i == 0) firstStream = stream;
     }
+    return firstStream;
 }
 
 void CVarnelDlg::OnStop()
 {
-    if (HasVoice()) m_voice.Speak("", SVSFPurgeBeforeSpeak);
+    if (!HasVoice()) return;
+    m_voice.Speak("", SVSFPurgeBeforeSpeak);  // also ends a pause, in the voice
+    if (m_paused) ShowPaused(false);
+    EndReading();
 }
 
 void CVarnelDlg::OnRateUp()

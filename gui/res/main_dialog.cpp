@@ -15,7 +15,7 @@ const AFX_DLGITEM kItems[] = {
     {"&OK", IDOK, "BUTTON", WS_CHILD | kButton, 210, 89, 13, 6},
     {"&Exit", IDCANCEL, "BUTTON", WS_CHILD | kButton | kShown, 159, 194, 53, 14},
     {"Speak English", IDC_SPEAK_ENGLISH, "BUTTON", WS_CHILD | kButton, 191, 47, 32, 10},
-    {"", IDC_INPUT_TEXT, "EDIT", WS_CHILD | ES_MULTILINE | WS_VSCROLL | WS_BORDER | WS_TABSTOP | kShown,
+    {"", IDC_INPUT_TEXT, "EDIT", WS_CHILD | ES_MULTILINE | ES_NOHIDESEL | WS_VSCROLL | WS_BORDER | WS_TABSTOP | kShown,
      11, 34, 200, 73},
     {"Stop", IDC_STOP, "BUTTON", WS_CHILD | kButton | kShown, 109, 175, 50, 14},
     {"+", IDC_RATE_UP, "BUTTON", WS_CHILD | kButton | kShown, 61, 120, 20, 17},
@@ -42,6 +42,8 @@ const AFX_DLGITEM kItems[] = {
     {"Narrate", IDC_EXPORT_WAV, "BUTTON", WS_CHILD | kButton | kShown, 162, 175, 50, 14},
     {"...", IDC_BROWSE, "BUTTON", WS_CHILD | kButton | kShown, 192, 7, 25, 14},
     {"Help", IDC_HELP_INFO, "BUTTON", WS_CHILD | kButton | kShown, 79, 195, 64, 14},
+    // Last, so that the older controls keep their tab stops; usable only while reading.
+    {"&Pause", IDC_PAUSE, "BUTTON", WS_CHILD | kButton | WS_DISABLED | kShown, 11, 195, 50, 14},
 };
 
 const AFX_DLGTEMPLATE kMainDialog = {

@@ -29,3 +29,4 @@
 #define IDC_EXPORT_WAV 1020
 #define IDC_BROWSE 1022
 #define IDC_HELP_INFO 1025
+#define IDC_PAUSE 1026

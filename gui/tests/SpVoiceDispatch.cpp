@@ -1,5 +1,6 @@
 // The dispatch wrappers against the real engine: creation from the ProgID, the
-// voice list, choosing a voice, rate and volume, a bad index, and references.
+// voice list, choosing a voice, rate and volume, a bad index, references, and
+// pausing with the status that tells it.
 #include <afxdisp.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "SpObjectTokenDispatch.h"
 #include "SpObjectTokensDispatch.h"
 #include "SpVoiceDispatch.h"
+#include "SpeechVoiceStatusDispatch.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -189,6 +191,52 @@ TEST_F(DispatchWrappers, AWrapperWithoutAnObjectRaisesInsteadOfCalling)
         e->Delete();
     }
     EXPECT_TRUE(raised);
+}
+
+TEST_F(DispatchWrappers, StatusOfAnIdleVoiceTellsDoneAndNoWord)
+{
+    SpeechVoiceStatusDispatch status(voice_.GetStatus());
+    ASSERT_NE(status.m_lpDispatch, nullptr);
+    EXPECT_EQ(status.GetRunningState(), SRSEDone);
+    EXPECT_EQ(status.GetCurrentStreamNumber(), 0);
+    EXPECT_EQ(status.GetInputWordLength(), 0);
+    EXPECT_EQ(status.GetInputSentenceLength(), 0);
+    EXPECT_TRUE(voice_.WaitUntilDone(0));
+}
+
+TEST_F(DispatchWrappers, APauseWhileIdleHoldsTheRequestUntilResume)
+{
+    voice_.Pause();
+    voice_.Pause();  // counted: two pauses need two resumes
+    const CString text("One two three.");
+    long stream = voice_.Speak(text, SVSFlagsAsync);
+    EXPECT_GT(stream, 0);
+    EXPECT_FALSE(voice_.WaitUntilDone(0)) << "held, not dropped";
+    {
+        SpeechVoiceStatusDispatch status(voice_.GetStatus());
+        EXPECT_EQ(status.GetInputWordLength(), 0) << "nothing heard yet";
+    }
+    voice_.Resume();
+    EXPECT_FALSE(voice_.WaitUntilDone(0)) << "one pause is still in force";
+    voice_.Resume();
+    EXPECT_TRUE(voice_.WaitUntilDone(-1));
+    SpeechVoiceStatusDispatch status(voice_.GetStatus());
+    EXPECT_EQ(status.GetRunningState(), SRSEDone);
+    // The last word heard, in UTF-16 units of the text given: "three".
+    EXPECT_EQ(status.GetInputWordPosition(), 8);
+    EXPECT_EQ(status.GetInputWordLength(), 5);
+    EXPECT_EQ(status.GetInputSentencePosition(), 0);
+    EXPECT_GE(status.GetInputSentenceLength(), 13);
+}
+
+TEST_F(DispatchWrappers, APurgeEndsAPauseAndItsQueue)
+{
+    voice_.Pause();
+    voice_.Speak("Never heard.", SVSFlagsAsync);
+    voice_.Speak("", SVSFPurgeBeforeSpeak);
+    EXPECT_TRUE(voice_.WaitUntilDone(-1)) << "nothing is left held";
+    voice_.Resume();  // a resume with no pause left does nothing
+    EXPECT_TRUE(voice_.WaitUntilDone(0));
 }
 
 }  // namespace

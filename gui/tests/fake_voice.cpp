@@ -112,6 +112,27 @@ public:
     }
 };
 
+class FakeStatus : public DispatchBase {
+public:
+    STDMETHOD(Invoke)(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        const auto& state = FakeVoice();
+        if (flags != DISPATCH_PROPERTYGET) return DISP_E_MEMBERNOTFOUND;
+        long value = 0;
+        switch (id) {
+        case 1: value = state.currentStream; break;
+        case 4: value = state.runningState; break;
+        case 5: value = state.wordPosition; break;
+        case 6: value = state.wordLength; break;
+        default: return DISP_E_MEMBERNOTFOUND;
+        }
+        VariantInit(result);
+        result->vt = VT_I4;
+        result->lVal = static_cast<LONG>(value);
+        return S_OK;
+    }
+};
+
 class FakeVoiceObject : public DispatchBase {
 public:
     STDMETHOD(Invoke)(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
@@ -159,6 +180,23 @@ public:
             }
             return S_OK;
         }
+        case 1:
+            if (flags != DISPATCH_PROPERTYGET) return DISP_E_MEMBERNOTFOUND;
+            VariantInit(result);
+            result->vt = VT_DISPATCH;
+            result->pdispVal = NewComObject<FakeStatus>();
+            return S_OK;
+        case 14:
+        case 15:
+            if (flags != DISPATCH_METHOD) return DISP_E_MEMBERNOTFOUND;
+            ++(id == 14 ? state.pauses : state.resumes);
+            return S_OK;
+        case 19:
+            if (flags != DISPATCH_METHOD) return DISP_E_MEMBERNOTFOUND;
+            VariantInit(result);
+            result->vt = VT_BOOL;
+            result->boolVal = state.done ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
         case 17:
             if (flags != DISPATCH_METHOD) return DISP_E_MEMBERNOTFOUND;
             VariantInit(result);

@@ -26,6 +26,13 @@ struct FakeVoiceState {
     int voicePuts = 0;
     std::vector<SpokenRequest> spoken;
     int liveObjects = 0;              // voices, collections and tokens alive
+    int pauses = 0;
+    int resumes = 0;
+    long runningState = 1;            // what Status tells: SRSEDone ...
+    long currentStream = 0;
+    long wordPosition = 0;
+    long wordLength = 0;
+    bool done = true;                 // what WaitUntilDone tells
 };
 
 // The state every fake object reports into; reset by ResetFakeVoice.

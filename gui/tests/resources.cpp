@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "AboutDlg.h"
 #include "gui_fixture.h"
 #include "res/resource.h"
@@ -24,7 +26,7 @@ TEST_F(Resources, TemplatesHoldEveryControl)
 {
     const AFX_DLGTEMPLATE* main = AfxFindDialogTemplate(IDD_VARNEL_DIALOG);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(main->items.size(), 29u);
+    EXPECT_EQ(main->items.size(), 30u);
     EXPECT_EQ(main->cx, 226);
     EXPECT_EQ(main->cy, 220);
     EXPECT_EQ(main->exStyle & WS_EX_APPWINDOW, static_cast<DWORD>(WS_EX_APPWINDOW));
@@ -33,6 +35,31 @@ TEST_F(Resources, TemplatesHoldEveryControl)
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->items.size(), 4u);
     EXPECT_STREQ(about->items[0].text, "#128");
+}
+
+TEST_F(Resources, PauseComesLastSoEveryOlderControlKeepsItsPlace)
+{
+    const AFX_DLGTEMPLATE* main = AfxFindDialogTemplate(IDD_VARNEL_DIALOG);
+    ASSERT_NE(main, nullptr);
+    std::vector<int> ids;
+    for (const auto& item : main->items) ids.push_back(item.id);
+    const std::vector<int> expected = {
+        IDC_READ,   IDOK,          IDCANCEL,       IDC_SPEAK_ENGLISH, IDC_INPUT_TEXT,       IDC_STOP,
+        IDC_RATE_UP, IDC_RATE_DOWN, IDC_VOLUME_UP, IDC_VOLUME_DOWN,   IDC_STATIC,           IDC_STATIC,
+        IDC_RATE,   IDC_VOLUME,    IDC_STATIC,     IDC_VOICE,         IDC_VOICE_NAMES,      IDC_ENGLISH,
+        IDC_CHINESE, IDC_SPEAK_CHINESE, IDC_STATIC, IDC_STATIC,       IDC_INPUT_FILE_CHECK, IDC_INPUT_FILE,
+        IDC_STATIC, IDC_LOOP,      IDC_EXPORT_WAV, IDC_BROWSE,        IDC_HELP_INFO,        IDC_PAUSE};
+    EXPECT_EQ(ids, expected);
+    const auto& pause = main->items.back();
+    EXPECT_STREQ(pause.text, "&Pause");
+    EXPECT_EQ(pause.style & WS_DISABLED, static_cast<DWORD>(WS_DISABLED)) << "nothing to pause at start";
+    EXPECT_EQ(pause.style & WS_TABSTOP, static_cast<DWORD>(WS_TABSTOP));
+    // The bottom row, left of Help, clear of it and of the dialog's edge.
+    EXPECT_EQ(pause.y, 195);
+    EXPECT_GT(pause.x, 0);
+    EXPECT_LE(pause.x + pause.cx, 79);
+    const auto& text = main->items[4];
+    EXPECT_EQ(text.style & ES_NOHIDESEL, static_cast<DWORD>(ES_NOHIDESEL)) << "the spoken word stays shown";
 }
 
 TEST_F(Resources, TheIconExists)
