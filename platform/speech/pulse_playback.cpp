@@ -182,7 +182,7 @@ struct PlaybackStream {
         return good;
     }
 
-    bool Connect(const pa_sample_spec* spec, const pa_buffer_attr* attr, int* error)
+    bool Connect(const pa_sample_spec* sampleFormat, const pa_buffer_attr* attr, int* error)
     {
         mainloop = pa.mainloopNew();
         if (!mainloop) return false;
@@ -201,7 +201,7 @@ struct PlaybackStream {
                 return false;
             }
         }
-        stream = pa.streamNew(context, "speech", spec, nullptr);
+        stream = pa.streamNew(context, "speech", sampleFormat, nullptr);
         if (!stream) {
             *error = pa.contextErrno(context);
             return false;
@@ -227,7 +227,7 @@ struct PlaybackStream {
 
 namespace {
 
-PlaybackStream* Connect(const pa_sample_spec* spec, const pa_buffer_attr* attr, int* error)
+PlaybackStream* Connect(const pa_sample_spec* sampleFormat, const pa_buffer_attr* attr, int* error)
 {
     int ignored = 0;
     if (!error) error = &ignored;
@@ -238,7 +238,7 @@ PlaybackStream* Connect(const pa_sample_spec* spec, const pa_buffer_attr* attr, 
     }
     auto* stream = new PlaybackStream(*library);
     *error = PA_ERR_CONNECTIONREFUSED;
-    if (stream->Connect(spec, attr, error)) return stream;
+    if (stream->Connect(sampleFormat, attr, error)) return stream;
     delete stream;
     return nullptr;
 }
