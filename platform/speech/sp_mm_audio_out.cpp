@@ -175,29 +175,20 @@ HRESULT SpMMAudioOut::Discard()
     return S_OK;
 }
 
-HRESULT SpMMAudioOut::Pause()
-{
-    Stream stream;
-    {
-        std::lock_guard lock(mutex_);
-        paused_ = true;
-        stream = stream_;
-    }
-    int error = 0;
-    if (stream && pulse::Calls().cork(stream.get(), 1, &error) < 0) Forget(stream);
-    return S_OK;
-}
+HRESULT SpMMAudioOut::Pause() { return SetPaused(true); }
 
-HRESULT SpMMAudioOut::Resume()
+HRESULT SpMMAudioOut::Resume() { return SetPaused(false); }
+
+HRESULT SpMMAudioOut::SetPaused(bool paused)
 {
     Stream stream;
     {
         std::lock_guard lock(mutex_);
-        paused_ = false;
+        paused_ = paused;
         stream = stream_;
     }
     int error = 0;
-    if (stream && pulse::Calls().cork(stream.get(), 0, &error) < 0) Forget(stream);
+    if (stream && pulse::Calls().cork(stream.get(), paused ? 1 : 0, &error) < 0) Forget(stream);
     return S_OK;
 }
 

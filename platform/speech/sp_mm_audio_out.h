@@ -40,6 +40,8 @@ private:
     void CloseLocked();
     // The stream, for a call made without the lock (a write may wait long).
     Stream Current();
+    // Corks or uncorks the stream; a connection made later starts as this says.
+    HRESULT SetPaused(bool paused);
     // Forgets `stream` if it is still the one in use (it failed).
     void Forget(const Stream& stream);
 
