@@ -34,16 +34,8 @@ public:
     {
         std::optional<SpokenPiece> spoken = DecodeSpokenPiece(events);
         if (!spoken) return;  // a worker's word is not worth failing the file for
-        static constexpr SPEVENTENUM kIds[] = {SPEI_WORD_BOUNDARY, SPEI_SENTENCE_BOUNDARY, SPEI_TTS_PRIVATE};
-        const std::size_t from = spans_[index].start;
-        for (const SpokenEvent& event : spoken->events) {
-            RenderedEvent told;
-            told.id = kIds[static_cast<int>(event.kind)];
-            told.position = positions_.UnitOf(from + event.position);
-            told.length = positions_.UnitOf(from + event.position + event.length) - told.position;
-            told.offset = OutputBytesAt(format_, samples_ + event.sample);
-            observer_.Event(told);
-        }
+        for (const SpokenEvent& event : spoken->events)
+            observer_.Event(RenderedFrom(event, positions_, spans_[index].start, format_, samples_));
         samples_ += spoken->samples;
     }
 

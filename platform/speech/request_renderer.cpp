@@ -119,13 +119,7 @@ public:
 private:
     void Tell(const SpokenEvent& event)
     {
-        static constexpr SPEVENTENUM kIds[] = {SPEI_WORD_BOUNDARY, SPEI_SENTENCE_BOUNDARY, SPEI_TTS_PRIVATE};
-        RenderedEvent told;
-        told.id = kIds[static_cast<int>(event.kind)];
-        told.position = positions_.UnitOf(from_ + event.position);
-        told.length = positions_.UnitOf(from_ + event.position + event.length) - told.position;
-        told.offset = OutputBytesAt(format_, firstSample_ + event.sample);
-        observer_.Event(told);
+        observer_.Event(RenderedFrom(event, positions_, from_, format_, firstSample_));
     }
 
     SourcePositions positions_;
@@ -161,6 +155,18 @@ HRESULT SynthesizeText(Synthesizer::Session& synthesizer, const SpeechPiece& pie
 std::uint64_t OutputBytesAt(const WAVEFORMATEX& format, std::uint64_t sample)
 {
     return sample * format.nSamplesPerSec / kNativeSampleRate * format.nBlockAlign;
+}
+
+RenderedEvent RenderedFrom(const SpokenEvent& event, SourcePositions& positions, std::size_t from,
+                           const WAVEFORMATEX& format, std::uint64_t firstSample)
+{
+    static constexpr SPEVENTENUM kIds[] = {SPEI_WORD_BOUNDARY, SPEI_SENTENCE_BOUNDARY, SPEI_TTS_PRIVATE};
+    RenderedEvent told;
+    told.id = kIds[static_cast<int>(event.kind)];
+    told.position = positions.UnitOf(from + event.position);
+    told.length = positions.UnitOf(from + event.position + event.length) - told.position;
+    told.offset = OutputBytesAt(format, firstSample + event.sample);
+    return told;
 }
 
 SpeechStyle StyleOf(const SpeechPiece& piece, const VoiceSettings& settings)

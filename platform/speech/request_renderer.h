@@ -3,6 +3,8 @@
 
 #include "cancel_token.h"
 #include "markup.h"
+#include "source_positions.h"
+#include "spoken_events.h"
 
 #include <sapi.h>
 
@@ -36,6 +38,12 @@ protected:
 
 // Bytes of `format` from the start of a rendering to the native sample `sample`.
 std::uint64_t OutputBytesAt(const WAVEFORMATEX& format, std::uint64_t sample);
+
+// A synthesis's event as the caller hears of it: its text starting at byte `from` of
+// the piece whose `positions` map bytes to the request's units, its first sample
+// at `firstSample` of the output.
+RenderedEvent RenderedFrom(const SpokenEvent& event, SourcePositions& positions, std::size_t from,
+                           const WAVEFORMATEX& format, std::uint64_t firstSample);
 
 struct VoiceSettings {
     std::string voice;  // espeak-ng identifier
