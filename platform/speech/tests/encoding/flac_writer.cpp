@@ -11,6 +11,7 @@
 
 #include <FLAC/stream_decoder.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace speech {
@@ -152,8 +153,10 @@ TEST(FlacFrameTest, EveryLengthOfTheSampleNumberDecodesWithValidCrcs)
 
     // fLaC and a STREAMINFO of unknown sizes and length: 22050 Hz, mono, 16 bits.
     DecodedFrames decoded;
-    decoded.bytes = {'f', 'L', 'a', 'C', 0x80, 0, 0, 34, 0, 16, 0x10, 0, 0, 0, 0, 0, 0, 0, 0x05, 0x62, 0x20, 0xF0};
-    decoded.bytes.resize(8 + 34, 0);
+    const std::uint8_t streamHeader[] = {'f', 'L', 'a', 'C', 0x80, 0,    0,    34,   0,    16,   0x10,
+                                         0,   0,   0,   0,   0,    0,    0,    0x05, 0x62, 0x20, 0xF0};
+    decoded.bytes.assign(8 + 34, 0);
+    std::copy(std::begin(streamHeader), std::end(streamHeader), decoded.bytes.begin());
     const std::uint64_t starts[] = {0, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x1FFFFF, 0x200000,
                                     0x3FFFFFF, 0x4000000, 0x7FFFFFFF, 0x80000000, (1ull << 36) - 5000};
     for (std::size_t i = 0; i < std::size(starts); ++i) {
