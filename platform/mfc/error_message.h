@@ -1,13 +1,10 @@
-// The system's message text for a failure status (FormatMessage's wording).
+// An exception's message into the caller's buffer, cut to its size.
 #pragma once
 
-#include <winerror.h>
-
-#include <string>
+#include <windef.h>
 
 namespace afx_detail {
 
-std::string StatusText(HRESULT status);
 BOOL CopyErrorMessage(const char* text, char* error, UINT maxError);
 
 }  // namespace afx_detail

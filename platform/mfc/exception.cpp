@@ -1,6 +1,6 @@
 #include <afxwin.h>
 
-#include "hresult_text.h"
+#include "error_message.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,8 @@
 #include <afxdisp.h>
 
-#include "hresult_text.h"
+#include "error_message.h"
+
+#include <varnel/status_text.h>
 
 IMPLEMENT_DYNAMIC(COleException, CException)
 IMPLEMENT_DYNAMIC(COleDispatchException, CException)
@@ -21,7 +23,7 @@ SCODE COleException::Process(const CException* e)
 BOOL COleException::GetErrorMessage(LPTSTR error, UINT maxError, PUINT helpContext) const
 {
     if (helpContext) *helpContext = 0;
-    return afx_detail::CopyErrorMessage(afx_detail::StatusText(m_sc).c_str(), error, maxError);
+    return afx_detail::CopyErrorMessage(com::StatusText(m_sc).c_str(), error, maxError);
 }
 
 COleDispatchException::COleDispatchException(LPCTSTR description, UINT helpId, WORD code)
@@ -34,7 +36,7 @@ BOOL COleDispatchException::GetErrorMessage(LPTSTR error, UINT maxError, PUINT h
     if (helpContext) *helpContext = m_dwHelpContext;
     if (!m_strDescription.IsEmpty()) return afx_detail::CopyErrorMessage(m_strDescription, error, maxError);
     const SCODE status = m_scError != S_OK ? m_scError : DISP_E_EXCEPTION;
-    return afx_detail::CopyErrorMessage(afx_detail::StatusText(status).c_str(), error, maxError);
+    return afx_detail::CopyErrorMessage(com::StatusText(status).c_str(), error, maxError);
 }
 
 void AfxThrowOleException(SCODE sc) { throw new COleException(sc); }

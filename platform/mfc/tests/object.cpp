@@ -97,6 +97,6 @@ TEST(Exception, ErrorMessagesAreCutToTheBuffer)
     EXPECT_STREQ(text, "Invalid index.");
     COleException unknown(static_cast<SCODE>(0x80041234));
     EXPECT_TRUE(unknown.GetErrorMessage(text, sizeof text));
-    EXPECT_STREQ(text, "Unknown error 0x80041234.");
+    EXPECT_STREQ(text, "Unknown error (0x80041234)");
     EXPECT_FALSE(CException().GetErrorMessage(text, sizeof text));
 }
