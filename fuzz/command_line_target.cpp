@@ -3,7 +3,7 @@
 #include "fuzz_target.h"
 
 #include <CommandLines.h>
-#include <command_line.h>
+#include <varnel/command_line.h>
 #include <shell_explorer.h>
 
 #include <string>

@@ -1,4 +1,4 @@
-#include <command_line.h>
+#include <varnel/command_line.h>
 
 namespace win32 {
 namespace {

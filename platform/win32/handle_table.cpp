@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include <handleapi.h>
+#include <kernel32_real.h>
 #include <winbase.h>
 
 namespace win32::handles {
@@ -61,7 +62,7 @@ bool Remove(HANDLE handle)
 
 }  // namespace win32::handles
 
-BOOL CloseHandle(HANDLE object)
+BOOL win32::kernel32::real::CloseHandle(HANDLE object)
 {
     if (!win32::handles::Remove(object)) {
         SetLastError(ERROR_INVALID_HANDLE);

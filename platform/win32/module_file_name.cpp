@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <varnel/errno_map.h>
+#include <kernel32_real.h>
 #include <varnel/process_calls.h>
 #include <varnel/process_paths.h>
 #include <winbase.h>
@@ -47,7 +48,7 @@ HMODULE GetModuleHandleA(LPCSTR moduleName)
     return reinterpret_cast<HMODULE>(&programModule);
 }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
+DWORD win32::kernel32::real::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
 {
     if (module && module != GetModuleHandleA(nullptr)) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -4,9 +4,10 @@
 #include <cstring>
 #include <memory>
 
-#include <command_line.h>
+#include <varnel/command_line.h>
 #include <varnel/errno_map.h>
 #include <handle_table.h>
+#include <kernel32_real.h>
 #include <varnel/process_paths.h>
 #include <process_search.h>
 #include <varnel/process_spawn.h>
@@ -75,9 +76,10 @@ DWORD Prepare(LPCSTR applicationName, LPCSTR commandLine, const std::string& our
 
 }  // namespace
 
-BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
-                    BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
-                    LPPROCESS_INFORMATION processInformation)
+BOOL win32::kernel32::real::CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
+                                           LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment,
+                                           LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
+                                           LPPROCESS_INFORMATION processInformation)
 {
     if (!startupInfo || !processInformation || (!applicationName && !commandLine)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <varnel/errno_map.h>
+#include <kernel32_real.h>
 #include <varnel/process_calls.h>
 #include <varnel/process_paths.h>
 #include <winbase.h>
@@ -32,7 +33,7 @@ std::optional<std::string> CurrentDirectory()
 
 }  // namespace win32
 
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer)
+DWORD win32::kernel32::real::GetCurrentDirectoryA(DWORD size, LPSTR buffer)
 {
     auto directory = win32::CurrentDirectory();
     if (!directory) {

@@ -4,10 +4,11 @@
 
 #include <varnel/errno_map.h>
 #include <handle_table.h>
+#include <kernel32_real.h>
 #include <processthreadsapi.h>
 #include <winbase.h>
 
-DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds)
+DWORD win32::kernel32::real::WaitForSingleObject(HANDLE object, DWORD milliseconds)
 {
     auto found = win32::handles::Find(object);
     if (!found || !found->process) {  // only started children can be waited for
@@ -23,7 +24,7 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds)
     return WAIT_FAILED;
 }
 
-BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode)
+BOOL win32::kernel32::real::GetExitCodeProcess(HANDLE process, DWORD* exitCode)
 {
     auto found = win32::handles::Find(process);
     if (!found || found->kind != win32::handles::Kind::Process) {

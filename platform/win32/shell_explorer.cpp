@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <command_line.h>
+#include <varnel/command_line.h>
 
 namespace win32::shell {
 namespace {

@@ -2,6 +2,7 @@
 // ones and the framework's, through its driver) and other programs' windows.
 #include "foreign_windows.h"
 #include "window_table.h"
+#include "user32_real.h"
 
 #include <varnel/codepage.h>
 #include <processthreadsapi.h>
@@ -61,13 +62,13 @@ BOOL ShowWindow(HWND window, int showCommand)
     return entry->driver->Show(entry->driverWindow, showCommand);
 }
 
-BOOL EnumWindows(WNDENUMPROC callback, LPARAM data)
+BOOL win32::user32::real::EnumWindows(WNDENUMPROC callback, LPARAM data)
 {
     if (!callback) return TRUE;
     return foreign::Enumerate(callback, data);
 }
 
-DWORD GetWindowThreadProcessId(HWND window, DWORD* processId)
+DWORD win32::user32::real::GetWindowThreadProcessId(HWND window, DWORD* processId)
 {
     DWORD process = 0, thread = 0;
     if (window && foreign::IsForeign(window)) {
@@ -81,7 +82,7 @@ DWORD GetWindowThreadProcessId(HWND window, DWORD* processId)
     return thread;
 }
 
-HWND GetParent(HWND window)
+HWND win32::user32::real::GetParent(HWND window)
 {
     if (!window) return nullptr;
     if (foreign::IsForeign(window)) return foreign::Owner(window);
@@ -89,7 +90,7 @@ HWND GetParent(HWND window)
     return entry && entry->driver ? entry->driver->Parent(entry->driverWindow) : nullptr;
 }
 
-int GetWindowTextA(HWND window, LPSTR text, int maxCount)
+int win32::user32::real::GetWindowTextA(HWND window, LPSTR text, int maxCount)
 {
     if (!text || maxCount < 1) return 0;
     text[0] = '\0';

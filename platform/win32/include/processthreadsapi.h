@@ -60,7 +60,7 @@ DWORD GetCurrentThreadId();
 // names the program: a path (relative ones from the current directory), or
 // a bare name looked for beside the running executable, then in the current
 // directory, then on PATH. The rest is split into the child's arguments by
-// the Microsoft C runtime's rules (see command_line.h). The child gets the
+// the Microsoft C runtime's rules (varnel/command_line.h). The child gets the
 // environment (or `environment`, an ANSI block of "NAME=value" strings
 // ending with an empty one), the current directory (or `currentDirectory`)
 // and the standard streams of the caller, and no other descriptor, whatever

@@ -1,4 +1,5 @@
-// Splitting a Windows command line into arguments (platform-internal).
+// Splitting a Windows command line into arguments, as CreateProcessA does
+// (not a Windows header; programs' tests check their quoting against it).
 //
 // The rules are those of the Microsoft C runtime (2008 and later, the UCRT's
 // parse_command_line), which CommandLineToArgvW shares except for "" inside
