@@ -4,6 +4,7 @@
 #include "serving_apartment.h"
 
 #include <objbase.h>
+#include <varnel/debug_channel.h>
 
 #include <atomic>
 #include <mutex>
@@ -95,9 +96,10 @@ void JoinApartmentImplicitly(std::weak_ptr<Apartment> apartment) { current.impli
 
 HRESULT CoInitialize(LPVOID reserved) { return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED); }
 
-HRESULT CoInitializeEx(LPVOID reserved, DWORD coinit)
+namespace {
+
+HRESULT InitializeThread(DWORD coinit)
 {
-    if (reserved || (coinit & ~kKnownFlags)) return E_INVALIDARG;
     bool singleThreaded = (coinit & COINIT_APARTMENTTHREADED) != 0;
     if (current.initCount == 0) {
         current.apartment = singleThreaded ? std::make_shared<com::Apartment>(false) : JoinMta();
@@ -109,10 +111,23 @@ HRESULT CoInitializeEx(LPVOID reserved, DWORD coinit)
     return S_FALSE;
 }
 
+}  // namespace
+
+HRESULT CoInitializeEx(LPVOID reserved, DWORD coinit)
+{
+    HRESULT hr = (reserved || (coinit & ~kKnownFlags)) ? E_INVALIDARG : InitializeThread(coinit);
+    VARNEL_TRACE(Com, "CoInitializeEx %s -> 0x%08X",
+                 (coinit & COINIT_APARTMENTTHREADED) ? "APARTMENTTHREADED" : "MULTITHREADED",
+                 static_cast<unsigned>(hr));
+    return hr;
+}
+
 void CoUninitialize()
 {
     if (current.initCount == 0 || --current.initCount > 0) return;
     std::shared_ptr<com::Apartment> ending = std::move(current.apartment);
     if (ending->multiThreaded()) ending = LeaveMta();
+    VARNEL_TRACE(Com, "CoUninitialize: last of this thread%s",
+                 ending ? ", its apartment ends" : "");
     if (ending) ending->End();
 }

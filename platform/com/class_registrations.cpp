@@ -4,6 +4,9 @@
 #include "io_thread.h"
 #include "serving_apartment.h"
 #include "socket_folder.h"
+#include "trace_text.h"
+
+#include <varnel/debug_channel.h>
 
 #include <algorithm>
 #include <atomic>
@@ -161,6 +164,10 @@ HRESULT RegisterClassObjectInFolder(const std::string& folder, REFCLSID clsid, I
     }
     if (listener) io::AddListener(std::move(listener), registration);
     *cookie = registration->cookie;
+    VARNEL_TRACE(Com, "CoRegisterClassObject %s %s %s -> cookie %u%s%s", FormatGuid(clsid).c_str(),
+                 ContextText(clsctx).c_str(), RegistrationFlagsText(flags).c_str(),
+                 static_cast<unsigned>(registration->cookie), registration->socketPath.empty() ? "" : ", listening on ",
+                 registration->socketPath.c_str());
     return S_OK;
 }
 
@@ -168,11 +175,15 @@ HRESULT RegisterClassObjectInFolder(const std::string& folder, REFCLSID clsid, I
 
 HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN object, DWORD clsctx, DWORD flags, LPDWORD cookie)
 {
-    return com::RegisterClassObjectInFolder(com::local::SocketFolder(), clsid, object, clsctx, flags, cookie);
+    HRESULT hr = com::RegisterClassObjectInFolder(com::local::SocketFolder(), clsid, object, clsctx, flags, cookie);
+    if (FAILED(hr))
+        VARNEL_TRACE(Com, "CoRegisterClassObject %s -> 0x%08X", FormatGuid(clsid).c_str(), static_cast<unsigned>(hr));
+    return hr;
 }
 
 HRESULT CoRevokeClassObject(DWORD cookie)
 {
+    VARNEL_TRACE(Com, "CoRevokeClassObject cookie %u", static_cast<unsigned>(cookie));
     auto apartment = com::CurrentApartment();
     if (!apartment) return CO_E_NOTINITIALIZED;
     std::shared_ptr<com::Registration> revoked;

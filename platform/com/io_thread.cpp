@@ -7,6 +7,8 @@
 #include "socket_calls.h"
 #include "wire_protocol.h"
 
+#include <varnel/debug_channel.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <functional>
@@ -192,7 +194,10 @@ bool Loop::Read(Connection& connection)
     for (;;) {
         ssize_t got = net::Calls().recv(connection.fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
         if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-        if (got == 0) return false;  // the client is gone, however it went
+        if (got == 0) {  // the client is gone, however it went
+            VARNEL_TRACE(Com, "client gone");
+            return false;
+        }
         auto status = connection.input.Add({buffer, static_cast<std::size_t>(got)},
                                            [&](std::vector<std::uint8_t> frame) {
                                                return OnFrame(connection, std::move(frame));

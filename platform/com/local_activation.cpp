@@ -6,6 +6,7 @@
 #include "socket_folder.h"
 
 #include <handleapi.h>
+#include <varnel/debug_channel.h>
 #include <varnel/process_calls.h>
 #include <processthreadsapi.h>
 #include <synchapi.h>
@@ -75,8 +76,12 @@ HRESULT StartServer(const std::string& folder, REFCLSID clsid, const std::string
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    VARNEL_TRACE(Com, "server start: %s", line.c_str());
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        VARNEL_TRACE(Com, "server start failed");
         return CO_E_SERVER_EXEC_FAILURE;
+    }
+    VARNEL_TRACE(Com, "server started: pid %lu", static_cast<unsigned long>(started.dwProcessId));
     CloseHandle(started.hThread);
     ProcessHandle process(started.hProcess);
     // The handle keeps the child from being reaped, so its id names it still.
@@ -84,7 +89,10 @@ HRESULT StartServer(const std::string& folder, REFCLSID clsid, const std::string
     auto deadline = Clock::now() + ServerStartTimeout();
     for (;;) {
         if ((connection = ConnectToRunning(folder, clsid))) return S_OK;
-        if (process.Ended() || Clock::now() >= deadline) return CO_E_SERVER_EXEC_FAILURE;
+        if (process.Ended() || Clock::now() >= deadline) {
+            VARNEL_TRACE(Com, "server wait: %s", process.Ended() ? "ended before registering" : "timed out");
+            return CO_E_SERVER_EXEC_FAILURE;
+        }
         WaitForChange(watch, exited, deadline);
     }
 }
@@ -105,7 +113,12 @@ std::shared_ptr<ClientConnection> ConnectToRunning(const std::string& folder, RE
     if (FAILED(CheckSocketFolder(folder, false))) return nullptr;
     for (const auto& path : ClassSockets(folder, clsid)) {
         ClientConnection::Outcome outcome;
-        if (auto connection = ClientConnection::Open(path, outcome)) return connection;
+        VARNEL_TRACE(Com, "connecting %s", path.c_str());
+        if (auto connection = ClientConnection::Open(path, outcome)) {
+            VARNEL_TRACE(Com, "connected: server pid %u", static_cast<unsigned>(connection->serverProcessId()));
+            return connection;
+        }
+        VARNEL_TRACE(Com, "connect: %s", outcome == ClientConnection::Outcome::Stale ? "stale, removed" : "unavailable");
         if (outcome == ClientConnection::Outcome::Stale) win32::sys::Unlink(path.c_str());
     }
     return nullptr;
@@ -117,7 +130,11 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object)
     auto connection = ConnectToRunning(folder, clsid);
     if (!connection) {
         auto command = ClassesDefaultValue("CLSID\\" + FormatGuid(clsid) + "\\LocalServer32");
-        if (!command || command->empty()) return REGDB_E_CLASSNOTREG;
+        if (!command || command->empty()) {
+            VARNEL_TRACE(Com, "no server runs and no LocalServer32 entry");
+            return REGDB_E_CLASSNOTREG;
+        }
+        VARNEL_TRACE(Com, "no server runs; starting one");
         HRESULT hr = StartServer(folder, clsid, *command, connection);
         if (FAILED(hr)) return hr;
     }

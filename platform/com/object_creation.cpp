@@ -2,8 +2,10 @@
 #include "class_registrations.h"
 #include "inproc_factory.h"
 #include "local_activation.h"
+#include "trace_text.h"
 
 #include <objbase.h>
+#include <varnel/debug_channel.h>
 
 namespace {
 
@@ -13,12 +15,14 @@ namespace {
 HRESULT FindClassObject(REFCLSID clsid, DWORD clsctx, REFIID riid, void** object)
 {
     if (IUnknown* registered = com::FindApartmentClassObject(clsid, clsctx)) {
+        VARNEL_TRACE(Com, "%s -> registered in this apartment", FormatGuid(clsid).c_str());
         HRESULT hr = registered->QueryInterface(riid, object);
         registered->Release();
         return hr;
     }
     if (clsctx & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)) {
         if (auto found = com::FindInprocClass(clsid)) {
+            VARNEL_TRACE(Com, "%s -> in-process class", FormatGuid(clsid).c_str());
             auto* factory = NewComObject<com::InprocFactory>(found->create);
             if (!factory) return E_OUTOFMEMORY;
             HRESULT hr = factory->QueryInterface(riid, object);
@@ -26,8 +30,22 @@ HRESULT FindClassObject(REFCLSID clsid, DWORD clsctx, REFIID riid, void** object
             return hr;
         }
     }
-    if (clsctx & CLSCTX_LOCAL_SERVER) return com::local::GetClassObject(clsid, riid, object);
+    if (clsctx & CLSCTX_LOCAL_SERVER) {
+        VARNEL_TRACE(Com, "%s -> local server", FormatGuid(clsid).c_str());
+        return com::local::GetClassObject(clsid, riid, object);
+    }
+    VARNEL_TRACE(Com, "%s -> no class in these contexts", FormatGuid(clsid).c_str());
     return REGDB_E_CLASSNOTREG;
+}
+
+HRESULT CreateThroughClassObject(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID riid, void** object)
+{
+    IClassFactory* factory = nullptr;
+    HRESULT hr = FindClassObject(clsid, clsctx, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (FAILED(hr)) return hr;
+    hr = factory->CreateInstance(outer, riid, object);
+    factory->Release();
+    return hr;
 }
 
 }  // namespace
@@ -37,7 +55,10 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID, REFIID riid, LPVO
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!com::IsThreadInitialized()) return CO_E_NOTINITIALIZED;
-    return FindClassObject(clsid, clsctx, riid, object);
+    VARNEL_TRACE(Com, "CoGetClassObject %s %s", FormatGuid(clsid).c_str(), com::ContextText(clsctx).c_str());
+    HRESULT hr = FindClassObject(clsid, clsctx, riid, object);
+    VARNEL_TRACE(Com, "CoGetClassObject %s -> 0x%08X", FormatGuid(clsid).c_str(), static_cast<unsigned>(hr));
+    return hr;
 }
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID riid, LPVOID* object)
@@ -45,10 +66,8 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID r
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!com::IsThreadInitialized()) return CO_E_NOTINITIALIZED;
-    IClassFactory* factory = nullptr;
-    HRESULT hr = FindClassObject(clsid, clsctx, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (FAILED(hr)) return hr;
-    hr = factory->CreateInstance(outer, riid, object);
-    factory->Release();
+    VARNEL_TRACE(Com, "CoCreateInstance %s %s", FormatGuid(clsid).c_str(), com::ContextText(clsctx).c_str());
+    HRESULT hr = CreateThroughClassObject(clsid, outer, clsctx, riid, object);
+    VARNEL_TRACE(Com, "CoCreateInstance %s -> 0x%08X", FormatGuid(clsid).c_str(), static_cast<unsigned>(hr));
     return hr;
 }

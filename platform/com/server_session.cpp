@@ -3,8 +3,10 @@
 #include "class_registrations.h"
 #include "server_arguments.h"
 #include "serving_apartment.h"
+#include "trace_text.h"
 
 #include <oleauto.h>
+#include <varnel/debug_channel.h>
 
 #include <algorithm>
 #include <utility>
@@ -70,6 +72,7 @@ void ServerSession::Welcome(Registration& registration)
     wire::ObjectId id = exports_.Export(object);
     object->Release();
     if (!id) return Refuse();
+    VARNEL_TRACE(Com, "client welcomed: class object %llu", static_cast<unsigned long long>(id));
     link_->Send(wire::EncodeWelcome({static_cast<std::uint32_t>(getpid()), id}));
 }
 
@@ -77,6 +80,8 @@ void ServerSession::Handle(const wire::Request& request)
 {
     if (disconnected_) return;  // what it held is released already
     if (request.kind == wire::Kind::Release) {
+        VARNEL_TRACE(Com, "request Release object %llu, %u references", static_cast<unsigned long long>(request.object),
+                     static_cast<unsigned>(request.number));
         if (!exports_.Release(request.object, request.number)) Refuse();
         return;
     }
@@ -97,6 +102,8 @@ void ServerSession::Handle(const wire::Request& request)
     }
     if (disconnected_) return;  // the call ended the apartment or the client
     reply.callId = request.callId;
+    VARNEL_TRACE(Com, "request %s object %llu -> 0x%08X", KindText(request.kind),
+                 static_cast<unsigned long long>(request.object), static_cast<unsigned>(reply.hr));
     link_->Send(wire::EncodeReply(reply, request.kind));
 }
 
@@ -104,6 +111,7 @@ void ServerSession::Disconnect()
 {
     if (disconnected_) return;
     disconnected_ = true;
+    VARNEL_TRACE(Com, "client session ends: releasing what it held");
     link_->Close();
     for (IClassFactory* factory : std::exchange(locks_, {})) {
         factory->LockServer(FALSE);

@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include <chrono>
+#include <sstream>
+#include <vector>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -32,6 +34,76 @@ CComPtr<IDispatch> Create(HRESULT& hr, DWORD clsctx = CLSCTX_LOCAL_SERVER)
     CComPtr<IDispatch> object;
     hr = CoCreateInstance(CLSID_TestServer, nullptr, clsctx, IID_IDispatch, reinterpret_cast<void**>(&object));
     return object;
+}
+
+// "com_test_server hold" with VARNEL_DEBUG=com: it creates a test object,
+// starting the registered server, and keeps it until let go. Both processes
+// write their trace on one pipe, which ends when both have ended.
+class TracedHold {
+public:
+    TracedHold()
+    {
+        int in[2], out[2], err[2];
+        if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return;
+        win32::sys::UniqueFd childIn(in[0]), childOut(out[1]), childErr(err[1]);
+        input_ = win32::sys::UniqueFd(in[1]);
+        output_ = win32::sys::UniqueFd(out[0]);
+        trace_ = win32::sys::UniqueFd(err[0]);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, childIn.get(), STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, childOut.get(), STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, childErr.get(), STDERR_FILENO);
+        std::string program = HelperProgram().string(), mode = "hold";
+        char* argv[] = {program.data(), mode.data(), nullptr};
+        std::vector<std::string> variables{"VARNEL_DEBUG=com"};
+        for (char** variable = environ; *variable; ++variable)
+            if (std::strncmp(*variable, "VARNEL_DEBUG=", 13) != 0) variables.emplace_back(*variable);
+        std::vector<char*> envp;
+        for (auto& variable : variables) envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TracedHold()
+    {
+        if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    }
+    TracedHold(const TracedHold&) = delete;
+    TracedHold& operator=(const TracedHold&) = delete;
+
+    std::string ReadLine()
+    {
+        std::string line;
+        char c;
+        while (read(output_.get(), &c, 1) == 1 && c != '\n') line += c;
+        return line;
+    }
+    void LetGo() { input_.Reset(); }
+    // Every trace line of both processes, once both have ended.
+    std::vector<std::string> TraceToEnd()
+    {
+        std::string text;
+        char buffer[4096];
+        for (ssize_t got; (got = read(trace_.get(), buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            if (line.starts_with("varnel:com: ")) lines.push_back(line.substr(12));
+        return lines;
+    }
+
+private:
+    pid_t pid_ = -1;
+    win32::sys::UniqueFd input_, output_, trace_;
+};
+
+// The first line that starts with `prefix`; lines.size() when none does.
+std::size_t Find(const std::vector<std::string>& lines, const std::string& prefix)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].starts_with(prefix)) return i;
+    return lines.size();
 }
 
 TEST_F(LocalActivation, ASingleUseServerServesTheFirstCreationAndTheRegistryStartsAnother)
@@ -143,6 +215,48 @@ TEST_F(LocalActivation, ASocketNobodyListensOnIsRemovedOnTheWay)
     close(fd);  // bound, never listening: what a killed server leaves
     EXPECT_FALSE(com::local::ConnectToRunning(folder, CLSID_TestServer));
     EXPECT_FALSE(std::filesystem::exists(stale));
+}
+
+TEST_F(LocalActivation, WithTheComChannelOnClientAndServerTraceTheRoadInOrder)
+{
+    RegisterHelperAsLocalServer(CLSID_TestServer, "single");
+    TracedHold client;
+    ASSERT_EQ(client.ReadLine(), "holding");
+    client.LetGo();
+    auto lines = client.TraceToEnd();
+    std::string clsid = FormatGuid(CLSID_TestServer);
+    std::size_t create = Find(lines, "CoCreateInstance " + clsid + " LOCAL_SERVER");
+    std::size_t route = Find(lines, clsid + " -> local server");
+    std::size_t start = Find(lines, "server start: ");
+    std::size_t started = Find(lines, "server started: pid ");
+    std::size_t registered = Find(lines, "CoRegisterClassObject " + clsid + " LOCAL_SERVER SINGLEUSE -> cookie ");
+    std::size_t connecting = Find(lines, "connecting " + com::local::SocketFolder() + "/" + clsid + ".");
+    std::size_t welcomed = Find(lines, "client welcomed: class object ");
+    std::size_t connected = Find(lines, "connected: server pid ");
+    std::size_t factory = Find(lines, "request QueryInterface object ");
+    std::size_t instance = Find(lines, "request CreateInstance object ");
+    std::size_t created = Find(lines, "CoCreateInstance " + clsid + " -> 0x00000000");
+    std::size_t letGo = Find(lines, "request Release object 2, ");
+    std::size_t revoked = Find(lines, "CoRevokeClassObject cookie ");
+    for (std::size_t index : {create, route, start, started, registered, connecting, welcomed, connected, factory, instance,
+                              created, letGo, revoked})
+        ASSERT_LT(index, lines.size()) << ::testing::PrintToString(lines);
+    EXPECT_LT(create, route);
+    EXPECT_LT(route, start);
+    EXPECT_LT(start, registered);
+    EXPECT_LT(started, connecting);
+    EXPECT_LT(registered, welcomed);
+    EXPECT_LT(connecting, welcomed);
+    EXPECT_LT(welcomed, connected);
+    EXPECT_LT(connected, factory);
+    EXPECT_LT(factory, instance);
+    EXPECT_LT(instance, created);
+    EXPECT_LT(created, letGo);
+    EXPECT_LT(letGo, revoked);
+    // Gone or not by then, the client's session ends with the server.
+    EXPECT_LT(Find(lines, "client session ends"), lines.size());
+    EXPECT_NE(lines[start].find(" single /Embedding"), std::string::npos) << lines[start];
+    EXPECT_EQ(lines[connected], "connected: server pid " + lines[started].substr(20));
 }
 
 }  // namespace
