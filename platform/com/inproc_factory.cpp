@@ -3,12 +3,14 @@
 namespace com {
 
 HRESULT InprocFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object)
-{
+try {
     if (!object) return E_POINTER;
     *object = nullptr;
     // None of the platform's classes can be aggregated.
     if (outer) return CLASS_E_NOAGGREGATION;
     return create_(nullptr, riid, object);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 // In-process servers stay loaded for the life of the process: nothing to count.

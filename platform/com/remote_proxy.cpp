@@ -3,6 +3,7 @@
 #include "wire_values.h"
 
 #include <oleauto.h>
+#include <varnel/com_object.h>
 
 #include <algorithm>
 #include <cstring>
@@ -120,7 +121,7 @@ void* RemoteProxy::Offer(wire::Face face)
 }
 
 HRESULT RemoteProxy::QueryInterface(REFIID riid, void** object)
-{
+try {
     if (!object) return E_POINTER;
     *object = nullptr;
     wire::Face face = wire::Face::Unknown;
@@ -144,6 +145,8 @@ HRESULT RemoteProxy::QueryInterface(REFIID riid, void** object)
     AddRef();
     *object = Offer(face);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 ULONG RemoteProxy::AddRef()
@@ -169,7 +172,7 @@ ULONG RemoteProxy::Release()
 }
 
 HRESULT RemoteProxy::GetTypeInfoCount(UINT* count)
-{
+try {
     if (!count) return E_POINTER;
     *count = 0;
     wire::Request request = NewRequest(wire::Kind::GetTypeInfoCount);
@@ -178,10 +181,12 @@ HRESULT RemoteProxy::GetTypeInfoCount(UINT* count)
     if (FAILED(hr)) return hr;
     *count = reply.number;
     return reply.hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT RemoteProxy::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo)
-{
+try {
     if (!typeInfo) return E_POINTER;
     *typeInfo = nullptr;
     wire::Request request = NewRequest(wire::Kind::GetTypeInfo);
@@ -190,10 +195,12 @@ HRESULT RemoteProxy::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo)
     wire::Reply reply;
     HRESULT hr = connection_->Call(request, reply);
     return FAILED(hr) ? hr : reply.hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT RemoteProxy::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* dispIds)
-{
+try {
     if (count && (!names || !dispIds)) return E_INVALIDARG;
     wire::Request request = NewRequest(wire::Kind::GetIDsOfNames);
     request.iid = riid;
@@ -208,11 +215,13 @@ HRESULT RemoteProxy::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCI
     if (reply.dispIds.size() != count) return RPC_E_INVALID_DATA;
     std::copy(reply.dispIds.begin(), reply.dispIds.end(), dispIds);
     return reply.hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT RemoteProxy::Invoke(DISPID dispId, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* excepInfo, UINT* argErr)
-{
+try {
     if (HRESULT hr = CheckParams(params); FAILED(hr)) return hr;
     if (result) VariantInit(result);
     wire::Request request = NewRequest(wire::Kind::Invoke);
@@ -263,10 +272,12 @@ HRESULT RemoteProxy::Invoke(DISPID dispId, REFIID riid, LCID lcid, WORD flags, D
     if (excepInfo && reply.hr == DISP_E_EXCEPTION && reply.exception) FillException(*reply.exception, *excepInfo);
     if (argErr && (reply.hr == DISP_E_TYPEMISMATCH || reply.hr == DISP_E_PARAMNOTFOUND)) *argErr = reply.number;
     return reply.hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT RemoteProxy::CreateInstance(IUnknown* outer, REFIID riid, void** object)
-{
+try {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -284,15 +295,19 @@ HRESULT RemoteProxy::CreateInstance(IUnknown* outer, REFIID riid, void** object)
     if (riid != IID_IUnknown) created->Remember(riid, reply.face);
     *object = created->Offer(riid == IID_IUnknown ? wire::Face::Unknown : reply.face);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT RemoteProxy::LockServer(BOOL lock)
-{
+try {
     wire::Request request = NewRequest(wire::Kind::LockServer);
     request.number = lock ? 1 : 0;
     wire::Reply reply;
     HRESULT hr = connection_->Call(request, reply);
     return FAILED(hr) ? hr : reply.hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace com

@@ -8,20 +8,24 @@ namespace speech {
 ISpObjectToken* ObjectToken::Create(const VoiceInfo& voice) { return NewComObject<ObjectToken>(voice); }
 
 HRESULT ObjectToken::GetStringValue(LPCWSTR valueName, LPWSTR* value)
-{
+try {
     if (!value) return E_POINTER;
     *value = nullptr;
     std::u16string_view name = WideView(valueName);
     if (!name.empty()) return SPERR_NOT_FOUND;  // only the default value: the description
     *value = CoTaskMemString(voice_.description);
     return *value ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT ObjectToken::GetId(LPWSTR* tokenId)
-{
+try {
     if (!tokenId) return E_POINTER;
     *tokenId = CoTaskMemString(voice_.tokenId);
     return *tokenId ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT ObjectToken::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfoCount(count); }
@@ -29,13 +33,15 @@ HRESULT ObjectToken::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfo
 HRESULT ObjectToken::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT ObjectToken::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
+try {
     return dispatch::IdsOfNames({{u"Id", kId}, {u"GetDescription", kGetDescription}}, riid, names, count, ids);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT ObjectToken::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO*, UINT* argErr)
-{
+try {
     if (HRESULT hr = dispatch::CheckInvoke(riid, result); FAILED(hr)) return hr;
     dispatch::Arguments args(params);
     switch (id) {
@@ -58,6 +64,8 @@ HRESULT ObjectToken::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace speech

@@ -128,13 +128,15 @@ void SpMMAudioOut::Forget(const Stream& stream)
 }
 
 HRESULT SpMMAudioOut::Open()
-{
+try {
     std::lock_guard lock(mutex_);
     return OpenLocked();
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpMMAudioOut::Write(const void* data, ULONG bytes, ULONG* written)
-{
+try {
     if (written) *written = 0;
     if (!data && bytes) return E_POINTER;
     Stream stream;
@@ -153,10 +155,12 @@ HRESULT SpMMAudioOut::Write(const void* data, ULONG bytes, ULONG* written)
     }
     if (written) *written = bytes;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpMMAudioOut::GetFormat(GUID* formatId, WAVEFORMATEX** format)
-{
+try {
     if (!formatId || !format) return E_POINTER;
     *format = CoTaskMemFormat(NativeFormat());
     if (!*format) {
@@ -165,14 +169,18 @@ HRESULT SpMMAudioOut::GetFormat(GUID* formatId, WAVEFORMATEX** format)
     }
     *formatId = SPDFID_WaveFormatEx;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpMMAudioOut::Discard()
-{
+try {
     Stream stream = Current();
     int error = 0;
     if (stream && pulse::Calls().flush(stream.get(), &error) < 0) Forget(stream);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpMMAudioOut::Pause() { return SetPaused(true); }
@@ -193,7 +201,7 @@ HRESULT SpMMAudioOut::SetPaused(bool paused)
 }
 
 HRESULT SpMMAudioOut::GetPosition(ULONGLONG* written, ULONGLONG* heard)
-{
+try {
     if (!written || !heard) return E_POINTER;
     Stream stream;
     {
@@ -209,10 +217,12 @@ HRESULT SpMMAudioOut::GetPosition(ULONGLONG* written, ULONGLONG* heard)
     const std::uint64_t waiting = latency * format.nAvgBytesPerSec / 1000000 / format.nBlockAlign * format.nBlockAlign;
     *heard -= std::min<std::uint64_t>(waiting, *heard);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpMMAudioOut::WaitUntilPlayed(CancelToken* cancel)
-{
+try {
     // Waits in short steps on the cancel signal, so a purge is never held up by a
     // drain; the final drain only covers the last few milliseconds.
     pa_usec_t previous = static_cast<pa_usec_t>(-1);
@@ -253,6 +263,8 @@ HRESULT SpMMAudioOut::WaitUntilPlayed(CancelToken* cancel)
         return SPERR_AUDIO_STOPPED;
     }
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace speech

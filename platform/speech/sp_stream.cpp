@@ -41,7 +41,7 @@ HRESULT SpStream::Usable() const
 }
 
 HRESULT SpStream::Write(const void* data, ULONG bytes, ULONG* written)
-{
+try {
     if (written) *written = 0;
     if (!data && bytes) return E_POINTER;
     std::lock_guard lock(mutex_);
@@ -49,53 +49,65 @@ HRESULT SpStream::Write(const void* data, ULONG bytes, ULONG* written)
     HRESULT hr = Encoded() ? encoded_.Write(data, bytes) : wav_.Write(data, bytes);
     if (SUCCEEDED(hr) && written) *written = bytes;
     return hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::AppendScratchFile(int fd)
-{
+try {
     std::lock_guard lock(mutex_);
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     return Encoded() ? encoded_.AppendPiece(fd) : wav_.AppendFile(fd);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::StartSync()
-{
+try {
     std::lock_guard lock(mutex_);
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     if (!Encoded()) wav_.StartSync();  // an encoded file is written at its end
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::GetPieceFormat(PieceFormat* format)
-{
+try {
     if (!format) return E_POINTER;
     std::lock_guard lock(mutex_);
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     *format = Encoded() ? encoded_.NextPieceFormat() : PieceFormatOf(AudioContainer::Wav, format_, false);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::TakeChapterStarts(std::vector<ULONG>* starts)
-{
+try {
     if (!starts) return E_POINTER;
     std::lock_guard lock(mutex_);
     starts->swap(chapterStarts_);
     chapterStarts_.clear();
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::StartChapter()
-{
+try {
     std::lock_guard lock(mutex_);
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     if (!Encoded() || chapterTitles_.empty()) return S_FALSE;
     encoded_.StartChapter(std::move(chapterTitles_.front()));
     chapterTitles_.pop_front();
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::SetContainer(LPCWSTR extension)
-{
+try {
     if (!extension) return E_INVALIDARG;
     std::optional<AudioContainer> container = ContainerForExtension(WideView(extension));
     if (!container) return E_INVALIDARG;
@@ -103,10 +115,12 @@ HRESULT SpStream::SetContainer(LPCWSTR extension)
     if (state_ != State::Unbound) return SPERR_ALREADY_INITIALIZED;
     container_ = container;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::SetTag(LPCWSTR name, LPCWSTR value)
-{
+try {
     if (!name || !value) return E_INVALIDARG;
     const std::u16string_view key = WideView(name);
     std::lock_guard lock(mutex_);
@@ -119,10 +133,12 @@ HRESULT SpStream::SetTag(LPCWSTR name, LPCWSTR value)
     *tag = Utf16ToUtf8(WideView(value));
     if (state_ == State::Bound && Encoded()) encoded_.SetTags(tags_);
     return container_ == AudioContainer::Wav ? S_FALSE : S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::AddChapter(ULONG position, LPCWSTR title)
-{
+try {
     if (!title) return E_INVALIDARG;
     std::lock_guard lock(mutex_);
     if (!chapterStarts_.empty() && position < chapterStarts_.back()) return E_INVALIDARG;
@@ -130,10 +146,12 @@ HRESULT SpStream::AddChapter(ULONG position, LPCWSTR title)
     chapterStarts_.push_back(position);
     chapterTitles_.push_back(Utf16ToUtf8(WideView(title)));
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::GetFormat(GUID* formatId, WAVEFORMATEX** format)
-{
+try {
     if (!formatId || !format) return E_POINTER;
     *format = nullptr;
     *formatId = GUID_NULL;
@@ -143,11 +161,13 @@ HRESULT SpStream::GetFormat(GUID* formatId, WAVEFORMATEX** format)
     if (!*format) return E_OUTOFMEMORY;
     *formatId = SPDFID_WaveFormatEx;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::BindToFile(LPCWSTR fileName, SPFILEMODE mode, const GUID* formatId, const WAVEFORMATEX* format,
                              ULONGLONG)
-{
+try {
     if (!fileName || !formatId) return E_INVALIDARG;
     if (mode != SPFM_CREATE_ALWAYS) return E_NOTIMPL;  // the engine only writes new files
     if (*formatId != SPDFID_WaveFormatEx || !format || !IsSupportedPcm(*format)) return E_INVALIDARG;
@@ -168,27 +188,33 @@ HRESULT SpStream::BindToFile(LPCWSTR fileName, SPFILEMODE mode, const GUID* form
     folder_ = path.substr(0, path.rfind('/') + 1);
     state_ = State::Bound;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::Close()
-{
+try {
     std::lock_guard lock(mutex_);
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     state_ = State::Closed;
     return FinishFile();
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition)
-{
+try {
     if (move.QuadPart != 0 || origin != STREAM_SEEK_CUR) return STG_E_INVALIDFUNCTION;  // written in order only
     std::lock_guard lock(mutex_);
     if (state_ == State::Unbound) return SPERR_UNINITIALIZED;
     if (newPosition) newPosition->QuadPart = Encoded() ? encoded_.DataBytes() : wav_.DataBytes();
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpStream::CreateScratchFile(int* fd)
-{
+try {
     if (!fd) return E_POINTER;
     *fd = -1;
     std::string folder;
@@ -198,6 +224,8 @@ HRESULT SpStream::CreateScratchFile(int* fd)
         folder = folder_;
     }
     return CreateScratchFileIn(folder, fd);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace speech

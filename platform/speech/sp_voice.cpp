@@ -39,27 +39,33 @@ SpVoice::SpVoice()
 }
 
 HRESULT SpVoice::SetNotifyWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+try {
     const WindowNotice notice{window, message, wParam, lParam};
     queue_.SetNotice(notice);
     events_.SetNotice(notice);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::SetInterest(ULONGLONG eventInterest, ULONGLONG queuedInterest)
-{
+try {
     return events_.SetInterest(eventInterest, queuedInterest);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetEvents(ULONG count, SPEVENT* events, ULONG* fetched)
-{
+try {
     return events_.GetEvents(count, events, fetched);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetInfo(SPEVENTSOURCEINFO* info) { return events_.GetInfo(info); }
 
 HRESULT SpVoice::Pause()
-{
+try {
     std::lock_guard pauses(pauseMutex_);
     if (pauseCount_++ > 0) return S_OK;
     queue_.SetPaused(true);  // nothing more is written, and no request starts
@@ -73,10 +79,12 @@ HRESULT SpVoice::Pause()
         events_.PauseAtNextWord(device, window, [device] { device->Pause(); });
     }
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::Resume()
-{
+try {
     std::lock_guard pauses(pauseMutex_);
     if (pauseCount_ == 0 || --pauseCount_ > 0) return S_OK;
     events_.CancelPause();
@@ -88,10 +96,12 @@ HRESULT SpVoice::Resume()
     if (device) device->Resume();
     queue_.SetPaused(false);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::SetOutput(IUnknown* output, BOOL)
-{
+try {
     CComPtr<ISpStreamFormat> stream;
     if (!output) {
         stream = defaultOutput_;
@@ -108,20 +118,24 @@ HRESULT SpVoice::SetOutput(IUnknown* output, BOOL)
     format_ = format;
     device_ = device;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetOutputStream(ISpStreamFormat** stream)
-{
+try {
     if (!stream) return E_POINTER;
     std::lock_guard lock(mutex_);
     *stream = output_;
     if (!*stream) return SPERR_UNINITIALIZED;
     (*stream)->AddRef();
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::SetVoice(ISpObjectToken* token)
-{
+try {
     const VoiceCatalog& catalog = VoiceCatalog::Instance();
     const VoiceInfo* chosen = catalog.DefaultVoice();
     if (token) {
@@ -136,20 +150,24 @@ HRESULT SpVoice::SetVoice(ISpObjectToken* token)
     std::lock_guard lock(mutex_);
     voice_ = *chosen;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetVoice(ISpObjectToken** token)
-{
+try {
     if (!token) return E_POINTER;
     *token = nullptr;
     std::lock_guard lock(mutex_);
     if (!voice_) return SPERR_NOT_FOUND;
     *token = ObjectToken::Create(*voice_);
     return *token ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
-{
+try {
     if (streamNumber) *streamNumber = 0;
     if (flags & ~kKnownSpeakFlags) return SPERR_INVALID_FLAGS;
     if ((flags & SPF_IS_XML) && (flags & SPF_IS_NOT_XML)) return E_INVALIDARG;
@@ -184,6 +202,8 @@ HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
     request.state->streamNumber = number;
     auto state = queue_.Submit(std::move(request));
     return waits ? queue_.WaitFor(state) : S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 void SpVoice::Purge()
@@ -207,45 +227,55 @@ void SpVoice::Purge()
 }
 
 HRESULT SpVoice::SetRate(LONG rate)
-{
+try {
     if (rate < SPMIN_RATE || rate > SPMAX_RATE) return E_INVALIDARG;
     std::lock_guard lock(mutex_);
     rate_ = rate;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetRate(LONG* rate)
-{
+try {
     if (!rate) return E_POINTER;
     std::lock_guard lock(mutex_);
     *rate = rate_;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::SetVolume(USHORT volume)
-{
+try {
     if (volume > SPMAX_VOLUME) return E_INVALIDARG;
     std::lock_guard lock(mutex_);
     volume_ = volume;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetVolume(USHORT* volume)
-{
+try {
     if (!volume) return E_POINTER;
     std::lock_guard lock(mutex_);
     *volume = volume_;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::WaitUntilDone(ULONG timeoutMs)
-{
+try {
     if (!queue_.WaitUntilIdle(timeoutMs)) return S_FALSE;
     return queue_.TakeFailure();
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::GetStatus(SPVOICESTATUS* status, LPWSTR* bookmark)
-{
+try {
     if (bookmark) *bookmark = nullptr;
     if (!status) return E_POINTER;
     QueueStatus queue = queue_.Status();
@@ -265,6 +295,8 @@ HRESULT SpVoice::GetStatus(SPVOICESTATUS* status, LPWSTR* bookmark)
         if (!*bookmark) return E_OUTOFMEMORY;
     }
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace speech

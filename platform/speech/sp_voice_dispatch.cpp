@@ -59,7 +59,7 @@ HRESULT SpVoice::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfoCoun
 HRESULT SpVoice::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT SpVoice::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
+try {
     return dispatch::IdsOfNames({{u"Status", kStatus},
                                  {u"Voice", kVoice},
                                  {u"Rate", kRate},
@@ -70,11 +70,13 @@ HRESULT SpVoice::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, D
                                  {u"GetVoices", kGetVoices},
                                  {u"WaitUntilDone", kWaitUntilDone}},
                                 riid, names, count, ids);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excepInfo, UINT* argErr)
-{
+try {
     if (HRESULT hr = dispatch::CheckInvoke(riid, result); FAILED(hr)) return hr;
     switch (id) {
     case kVoice: return InvokeVoice(flags, params, result, excepInfo, argErr);
@@ -99,6 +101,8 @@ HRESULT SpVoice::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* pa
         return InvokeStatus(params, result);
     default: return DISP_E_MEMBERNOTFOUND;
     }
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT SpVoice::InvokeVoice(WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)

@@ -21,15 +21,17 @@ bool SameKey(std::u16string_view a, std::u16string_view b)
 }  // namespace
 
 HRESULT TokenCategory::GetStringValue(LPCWSTR, LPWSTR* value)
-{
+try {
     if (!value) return E_POINTER;
     *value = nullptr;
     std::lock_guard lock(mutex_);
     return id_.empty() ? SPERR_UNINITIALIZED : SPERR_NOT_FOUND;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT TokenCategory::SetId(LPCWSTR categoryId, BOOL)
-{
+try {
     if (!categoryId) return E_POINTER;
     std::lock_guard lock(mutex_);
     if (!id_.empty()) return SPERR_ALREADY_INITIALIZED;
@@ -37,20 +39,24 @@ HRESULT TokenCategory::SetId(LPCWSTR categoryId, BOOL)
     if (!SameKey(categoryId, SPCAT_VOICES)) return SPERR_NOT_FOUND;
     id_ = SPCAT_VOICES;
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT TokenCategory::GetId(LPWSTR* categoryId)
-{
+try {
     if (!categoryId) return E_POINTER;
     *categoryId = nullptr;
     std::lock_guard lock(mutex_);
     if (id_.empty()) return SPERR_UNINITIALIZED;
     *categoryId = CoTaskMemString(id_);
     return *categoryId ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT TokenCategory::EnumTokens(LPCWSTR requiredAttributes, LPCWSTR, IEnumSpObjectTokens** tokens)
-{
+try {
     if (!tokens) return E_POINTER;
     *tokens = nullptr;
     {
@@ -59,6 +65,8 @@ HRESULT TokenCategory::EnumTokens(LPCWSTR requiredAttributes, LPCWSTR, IEnumSpOb
     }
     *tokens = NewComObject<TokenEnumerator>(VoicesMatching(VoiceCatalog::Instance(), WideView(requiredAttributes)));
     return *tokens ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace speech

@@ -13,13 +13,15 @@ HRESULT TokenCollection::GetTypeInfoCount(UINT* count) { return dispatch::NoType
 HRESULT TokenCollection::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT TokenCollection::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
+try {
     return dispatch::IdsOfNames({{u"Item", kItem}, {u"Count", kCount}}, riid, names, count, ids);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT TokenCollection::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                 EXCEPINFO* excepInfo, UINT* argErr)
-{
+try {
     if (HRESULT hr = dispatch::CheckInvoke(riid, result); FAILED(hr)) return hr;
     switch (id) {
     case kCount: {
@@ -34,6 +36,8 @@ HRESULT TokenCollection::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPA
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT TokenCollection::InvokeItem(DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)

@@ -9,7 +9,7 @@ HRESULT VoiceStatus::GetTypeInfoCount(UINT* count) { return dispatch::NoTypeInfo
 HRESULT VoiceStatus::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) { return dispatch::NoTypeInfo(typeInfo); }
 
 HRESULT VoiceStatus::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
+try {
     return dispatch::IdsOfNames({{u"CurrentStreamNumber", kCurrentStreamNumber},
                                  {u"LastStreamNumberQueued", kLastStreamNumberQueued},
                                  {u"LastHResult", kLastHResult},
@@ -21,11 +21,13 @@ HRESULT VoiceStatus::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCI
                                  {u"LastBookmark", kLastBookmark},
                                  {u"LastBookmarkId", kLastBookmarkId}},
                                 riid, names, count, ids);
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT VoiceStatus::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO*, UINT*)
-{
+try {
     if (HRESULT hr = dispatch::CheckInvoke(riid, result); FAILED(hr)) return hr;
     if (id < kCurrentStreamNumber || id > kLastBookmarkId) return DISP_E_MEMBERNOTFOUND;
     if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
@@ -45,6 +47,8 @@ HRESULT VoiceStatus::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     default: return DISP_E_MEMBERNOTFOUND;
     }
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 }  // namespace speech

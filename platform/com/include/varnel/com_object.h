@@ -9,6 +9,12 @@
 #include <type_traits>
 #include <utility>
 
+// No C++ exception leaves a COM method: a method whose body can throw (it
+// allocates, or calls what does) ends in
+//     catch (...) { return HresultFromCaughtException(); }
+// Inside a catch handler: E_OUTOFMEMORY for std::bad_alloc, E_UNEXPECTED otherwise.
+HRESULT HresultFromCaughtException() noexcept;
+
 // ComObject<Interfaces...>: reference count and QueryInterface for a class that
 // implements the listed interfaces. QueryInterface answers IUnknown, each listed
 // interface and every interface up its chain as DECLARE_INTERFACE_BASE names it.
