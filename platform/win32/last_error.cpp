@@ -4,6 +4,7 @@
 #include <string>
 
 #include <varnel/errno_map.h>
+#include <varnel/result.h>
 #include <varnel/syscalls.h>
 
 namespace {
@@ -58,5 +59,11 @@ DWORD ErrorFromErrno(int error, const char* path)
 }
 
 void SetLastErrorFromErrno(int error, const char* path) { SetLastError(ErrorFromErrno(error, path)); }
+
+}  // namespace win32
+
+namespace win32 {
+
+Failure<DWORD> FailureFromErrno(int error, const char* path) { return Failure{ErrorFromErrno(error, path)}; }
 
 }  // namespace win32
