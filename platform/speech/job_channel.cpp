@@ -1,7 +1,10 @@
 #include "job_channel.h"
 
+#include <sapi.h>
+
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <sys/socket.h>
 
@@ -95,15 +98,16 @@ bool SendOutcome(int channel, HRESULT outcome, std::string_view events)
     return SendAll(channel, bytes.data(), bytes.size());
 }
 
-std::optional<HRESULT> ReceiveOutcome(int channel, std::string* events)
+win32::Result<HRESULT, HRESULT> ReceiveOutcome(int channel, std::string* events)
 {
+    const win32::Failure workerGone{SPERR_ENGINE_FAILED};
     std::string bytes;
-    if (!ReceiveAll(channel, bytes, 0, 2 * sizeof(std::int32_t))) return std::nullopt;
+    if (!ReceiveAll(channel, bytes, 0, 2 * sizeof(std::int32_t))) return workerGone;
     std::int32_t code;
     std::uint32_t size;
     std::memcpy(&code, bytes.data(), sizeof code);
     std::memcpy(&size, bytes.data() + sizeof code, sizeof size);
-    if (size > kLargestEventBytes || !ReceiveAll(channel, bytes, 0, size)) return std::nullopt;
+    if (size > kLargestEventBytes || !ReceiveAll(channel, bytes, 0, size)) return workerGone;
     if (events) *events = std::move(bytes);
     return static_cast<HRESULT>(code);
 }

@@ -6,10 +6,10 @@
 
 #include "render_job.h"
 
+#include <varnel/result.h>
 #include <varnel/syscalls.h>
 #include <winerror.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,9 +26,10 @@ JobReceipt ReceiveJob(int channel, std::string& encodedJob, win32::sys::UniqueFd
 // The outcome of a job: S_OK, or why it failed (a full disk, the engine), and the
 // piece's events when the job asked for them (spoken_piece.h).
 bool SendOutcome(int channel, HRESULT outcome, std::string_view events = {});
-// Waits for the outcome of the job under way; nullopt when the worker is gone.
-// `events` (may be null) gets what came with it.
-std::optional<HRESULT> ReceiveOutcome(int channel, std::string* events = nullptr);
+// Waits for the outcome of the job under way: the worker's result for the job,
+// or the failure SPERR_ENGINE_FAILED when the worker is gone or says nothing
+// that makes sense. `events` (may be null) gets what came with it.
+win32::Result<HRESULT, HRESULT> ReceiveOutcome(int channel, std::string* events = nullptr);
 // The most event bytes an outcome may carry.
 inline constexpr std::size_t kLargestEventBytes = 256 * 1024 * 1024;
 

@@ -55,23 +55,26 @@ private:
     std::uint64_t samples_ = 0;  // of the pieces told so far
 };
 
+// Nothing done: the request is better rendered in one piece.
+constexpr HRESULT kRenderWhole = S_FALSE;
+
 }  // namespace
 
-std::optional<HRESULT> RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
-                                        ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
-                                        const InputProgress& progress, const std::vector<std::size_t>& chapterStarts,
-                                        RenderObserver* observer)
+HRESULT RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
+                         ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
+                         const InputProgress& progress, const std::vector<std::size_t>& chapterStarts,
+                         RenderObserver* observer)
 {
-    if (pieces.size() != 1 || pieces[0].kind != SpeechPiece::Kind::Text) return std::nullopt;
+    if (pieces.size() != 1 || pieces[0].kind != SpeechPiece::Kind::Text) return kRenderWhole;
     const SpeechPiece& piece = pieces[0];
     CutText cut = CutIntoPiecesAt(piece.text, chapterStarts);
-    if (cut.spans.size() < 2 || Cores() < 2) return std::nullopt;
+    if (cut.spans.size() < 2 || Cores() < 2) return kRenderWhole;
     CComPtr<IEngineFileOutput> file;
-    if (FAILED(output->QueryInterface(IID_IEngineFileOutput, reinterpret_cast<void**>(&file)))) return std::nullopt;
+    if (FAILED(output->QueryInterface(IID_IEngineFileOutput, reinterpret_cast<void**>(&file)))) return kRenderWhole;
     PieceFormat pieceFormat;
-    if (FAILED(file->GetPieceFormat(&pieceFormat))) return std::nullopt;
+    if (FAILED(file->GetPieceFormat(&pieceFormat))) return kRenderWhole;
     std::unique_ptr<WorkerLauncher> launcher = ProcessWorkers();
-    if (!launcher) return std::nullopt;
+    if (!launcher) return kRenderWhole;
 
     PieceLayout layout;
     layout.base.voice = settings.voice;

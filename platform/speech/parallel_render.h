@@ -10,7 +10,6 @@
 #include <sapi.h>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace speech {
@@ -21,11 +20,12 @@ using InputProgress = std::function<void(ULONG position)>;
 // Renders the request in pieces when it is one text that makes more than one piece
 // (longer than a piece, or with chapters starting inside it: `chapterStarts`, byte
 // offsets into the text), the output is a file and the machine has more than one
-// core; nullopt otherwise (nothing was done). The result as RenderRequest's;
+// core. S_FALSE when it is none of these, and nothing was done: the caller renders
+// it whole. Otherwise the result as RenderRequest's (which is never S_FALSE);
 // `observer` (may be null) is told the same events as one piece would tell.
-std::optional<HRESULT> RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
-                                        ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
-                                        const InputProgress& progress, const std::vector<std::size_t>& chapterStarts = {},
-                                        RenderObserver* observer = nullptr);
+HRESULT RenderInParallel(const std::vector<SpeechPiece>& pieces, const VoiceSettings& settings,
+                         ISequentialStream* output, const WAVEFORMATEX& format, CancelToken& cancel,
+                         const InputProgress& progress, const std::vector<std::size_t>& chapterStarts = {},
+                         RenderObserver* observer = nullptr);
 
 }  // namespace speech

@@ -59,10 +59,11 @@ public:
 
     HRESULT Finish() override
     {
-        std::optional<HRESULT> outcome = ReceiveOutcome(process_->channel(), &events_);
-        if (outcome != S_OK) {
+        const win32::Result<HRESULT, HRESULT> outcome = ReceiveOutcome(process_->channel(), &events_);
+        if (!outcome || *outcome != S_OK) {
             process_.reset();
-            return outcome && FAILED(*outcome) ? *outcome : SPERR_ENGINE_FAILED;
+            if (!outcome) return outcome.failure();
+            return FAILED(*outcome) ? *outcome : SPERR_ENGINE_FAILED;
         }
         process_->SetIdle(true);
         idle_.push_back(std::move(process_));

@@ -193,18 +193,18 @@ void SpeakQueue::Render(SpeakRequest& request)
     HRESULT hr = S_OK;
     RequestEvents events(*this, request);
     if (!state.cancel.IsCancelled() && !request.pieces.empty()) {
-        std::optional<HRESULT> parallel;
+        hr = S_FALSE;  // until rendered in pieces
         std::vector<std::size_t> chapterStarts;
-        if (!request.device) chapterStarts = TakeChapterStarts(request.pieces, request.output);
         if (!request.device) {
+            chapterStarts = TakeChapterStarts(request.pieces, request.output);
             // Workers tell their pieces' events only when someone listens.
-            parallel = RenderInParallel(request.pieces, request.settings, request.output, request.format, state.cancel,
-                                        [&](ULONG position) { state.inputPosition = position; }, chapterStarts,
-                                        events_.Interested() ? &events : nullptr);
+            hr = RenderInParallel(request.pieces, request.settings, request.output, request.format, state.cancel,
+                                  [&](ULONG position) { state.inputPosition = position; }, chapterStarts,
+                                  events_.Interested() ? &events : nullptr);
         }
-        hr = parallel ? *parallel
-                      : RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel,
-                                      chapterStarts, &events);
+        if (hr == S_FALSE)
+            hr = RenderRequest(request.pieces, request.settings, request.output, request.format, state.cancel,
+                               chapterStarts, &events);
     }
     if (request.device) {
         if (state.cancel.IsCancelled()) {

@@ -2,6 +2,7 @@
 
 #include "wave_format.h"
 
+#include <sapi.h>
 #include <winbase.h>
 
 #include <gtest/gtest.h>
@@ -58,16 +59,16 @@ TEST(JobChannel, JobsTravelWithTheirAudioDescriptorAndOutcomesComeBack)
         EXPECT_EQ(read(readEnd.get(), &byte, 1), 1);
         EXPECT_EQ(byte, 'x');
         EXPECT_TRUE(SendOutcome(channel.worker.get(), HRESULT_FROM_WIN32(ERROR_DISK_FULL)));
-        EXPECT_EQ(ReceiveOutcome(channel.engine.get()), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get()).value(), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
         // A piece's events come with its outcome, whole, and leave the channel clean.
         const std::string events(100000, 'e');
         std::thread telling([&] { EXPECT_TRUE(SendOutcome(channel.worker.get(), S_OK, events)); });
         std::string told;
-        EXPECT_EQ(ReceiveOutcome(channel.engine.get(), &told), S_OK);
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get(), &told).value(), S_OK);
         telling.join();
         EXPECT_EQ(told, events);
         EXPECT_TRUE(SendOutcome(channel.worker.get(), S_FALSE));
-        EXPECT_EQ(ReceiveOutcome(channel.engine.get(), &told), S_FALSE);
+        EXPECT_EQ(ReceiveOutcome(channel.engine.get(), &told).value(), S_FALSE);
         EXPECT_EQ(told, "");
     }
     channel.engine.Reset();
@@ -80,7 +81,9 @@ TEST(JobChannel, AWorkerThatIsGoneGivesNoOutcomeAndTakesNoJob)
 {
     Channel channel;
     channel.worker.Reset();
-    EXPECT_EQ(ReceiveOutcome(channel.engine.get()), std::nullopt);
+    const auto outcome = ReceiveOutcome(channel.engine.get());
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.failure(), SPERR_ENGINE_FAILED);
     EXPECT_FALSE(SendJob(channel.engine.get(), EncodeJob(SampleJob("x")), channel.engine.get()));
 }
 
