@@ -3,6 +3,8 @@
 #include "active_test_hooks.h"
 #include "framework_window.h"
 
+#include <varnel/debug_channel.h>
+
 #include <QEventLoop>
 #include <QTimer>
 
@@ -74,6 +76,7 @@ INT_PTR CDialog::DoModal()
     QWidget* parent = parentRecord && parentRecord->widget ? parentRecord->widget->window() : nullptr;
     std::unique_ptr<Window> dialog = BuildDialog(*dialogTemplate, this, parent);
     Window* record = dialog.get();
+    VARNEL_TRACE(Mfc, "dialog %u created", m_nIDTemplate);
 
     const BOOL focusFirst = static_cast<BOOL>(CallWindowProc(this, WM_INITDIALOG, 0, 0));
     if (WindowFromHandle(record->handle()) && !record->dialog->ended) {
@@ -96,6 +99,7 @@ INT_PTR CDialog::DoModal()
     CallWindowProc(this, WM_DESTROY, 0, 0);
     DestroyDialog(std::move(dialog));
     m_hWnd = nullptr;
+    VARNEL_TRACE(Mfc, "dialog %u destroyed, result %d", m_nIDTemplate, result);
     return result;
 }
 

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <varnel/debug_channel.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -69,6 +71,7 @@ namespace afx_detail {
 
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
+    VARNEL_TRACE(Mfc, "message box type 0x%X, %s: %s", type, caption ? caption : "", text ? text : "");
     const afxtest::MessageBoxCall call{owner, CString(caption), CString(text), type};
     if (afxtest::MessageBoxHook* hook = CurrentMessageBoxHook()) return hook->Answer(call);
     EnsureApplication();

@@ -4,6 +4,7 @@
 
 #include <sapi.h>
 
+#include <varnel/debug_channel.h>
 #include <varnel/errno_map.h>
 #include <varnel/process_child.h>
 #include <varnel/process_paths.h>
@@ -30,6 +31,7 @@ public:
         if (!idle_) kill(child_.pid(), SIGKILL);
         channel_.Reset();  // an idle worker ends at the end of its channel
         child_.Wait(INFINITE);
+        VARNEL_TRACE(Speech, "render worker pid %d joined%s", static_cast<int>(child_.pid()), idle_ ? "" : ", killed");
     }
     WorkerProcess(const WorkerProcess&) = delete;
     WorkerProcess& operator=(const WorkerProcess&) = delete;
@@ -116,6 +118,7 @@ private:
         pid_t pid = 0;
         if (int error = win32::Spawn(request, pid)) return HRESULT_FROM_WIN32(win32::ErrorFromErrno(error));
         process = std::make_unique<WorkerProcess>(std::move(ours), pid);
+        VARNEL_TRACE(Speech, "render worker pid %d started: %s", static_cast<int>(pid), program_.c_str());
         return S_OK;
     }
 

@@ -2,6 +2,7 @@
 
 #include "wave_format.h"
 
+#include <varnel/debug_channel.h>
 #include <varnel/syscalls.h>
 
 #include <algorithm>
@@ -98,6 +99,7 @@ HRESULT SpMMAudioOut::OpenLocked()
     if (!attempt_) attempt_ = StartAttempt();
     stream_ = Await(*attempt_);
     attempt_.reset();
+    VARNEL_TRACE(Speech, "audio device open: %s", stream_ ? "connected" : "no sound server");
     if (!stream_) return SPERR_NO_DRIVER;
     int error = 0;
     if (paused_) pulse::Calls().cork(stream_.get(), 1, &error);  // a pause made before the connection
@@ -106,6 +108,7 @@ HRESULT SpMMAudioOut::OpenLocked()
 
 void SpMMAudioOut::CloseLocked()
 {
+    if (stream_) VARNEL_TRACE(Speech, "audio device closed");
     stream_.reset();
     if (attempt_) {
         std::lock_guard lock(attempt_->mutex);

@@ -5,6 +5,8 @@
 #include "wave_format.h"
 #include "wide_text.h"
 
+#include <varnel/debug_channel.h>
+
 #include <algorithm>
 
 namespace speech {
@@ -67,6 +69,7 @@ HRESULT SpVoice::GetInfo(SPEVENTSOURCEINFO* info) { return events_.GetInfo(info)
 HRESULT SpVoice::Pause()
 try {
     std::lock_guard pauses(pauseMutex_);
+    VARNEL_TRACE(Speech, "Pause: %lu pauses before", static_cast<unsigned long>(pauseCount_));
     if (pauseCount_++ > 0) return S_OK;
     queue_.SetPaused(true);  // nothing more is written, and no request starts
     CComPtr<IEngineAudioDevice> device;
@@ -86,6 +89,7 @@ try {
 HRESULT SpVoice::Resume()
 try {
     std::lock_guard pauses(pauseMutex_);
+    VARNEL_TRACE(Speech, "Resume: %lu pauses before", static_cast<unsigned long>(pauseCount_));
     if (pauseCount_ == 0 || --pauseCount_ > 0) return S_OK;
     events_.CancelPause();
     CComPtr<IEngineAudioDevice> device;
@@ -169,6 +173,7 @@ try {
 HRESULT SpVoice::Speak(LPCWSTR text, DWORD flags, ULONG* streamNumber)
 try {
     if (streamNumber) *streamNumber = 0;
+    VARNEL_TRACE(Speech, "Speak flags 0x%lX, %zu characters", static_cast<unsigned long>(flags), WideView(text).size());
     if (flags & ~kKnownSpeakFlags) return SPERR_INVALID_FLAGS;
     if ((flags & SPF_IS_XML) && (flags & SPF_IS_NOT_XML)) return E_INVALIDARG;
     if (flags & SPF_IS_FILENAME) return E_NOTIMPL;  // the programs hand over text only
@@ -200,6 +205,8 @@ try {
     bool waits = !(flags & SPF_ASYNC);
     request.state->callerWaits = waits;
     request.state->streamNumber = number;
+    VARNEL_TRACE(Speech, "Speak: stream %lu queued, %s", static_cast<unsigned long>(number),
+                 waits ? "waiting" : "asynchronous");
     auto state = queue_.Submit(std::move(request));
     return waits ? queue_.WaitFor(state) : S_OK;
 } catch (...) {
@@ -209,6 +216,7 @@ try {
 void SpVoice::Purge()
 {
     std::lock_guard pauses(pauseMutex_);
+    VARNEL_TRACE(Speech, "purge");
     events_.DropUnheard();
     if (pauseCount_ > 0) {
         pauseCount_ = 0;
