@@ -76,8 +76,7 @@ DWORD SaveHive(HiveId id, const Hive& hive)
     if (!folder) return ERROR_PATH_NOT_FOUND;
     if (MakeFolders(*folder) != 0) return win32::ErrorFromErrno(errno, folder->c_str());
     std::string file = *folder + "/" + HiveFileName(id);
-    if (!win32::sys::WriteFileAtomically(file, hive.Serialize())) return win32::ErrorFromErrno(errno, file.c_str());
-    return ERROR_SUCCESS;
+    return win32::sys::WriteFileAtomically(file, hive.Serialize()).failure();
 }
 
 DWORD StoreWriteLock::Acquire()

@@ -47,7 +47,7 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool AtomicFile::Create(const std::string& target)
+Status AtomicFile::Create(const std::string& target)
 {
     Discard();
     struct stat existing {};
@@ -60,41 +60,35 @@ bool AtomicFile::Create(const std::string& target)
         int fd = Open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return false;
+            return FailureFromErrno(errno, target.c_str());
         }
         fd_ = UniqueFd(fd);
         target_ = target;
         temporary_ = candidate;
         if (hadTarget && Fchmod(fd, existing.st_mode & 07777) != 0) {
-            int error = errno;
+            const Failure failure = FailureFromErrno(errno, target.c_str());
             Discard();
-            errno = error;
-            return false;
+            return failure;
         }
-        return true;
+        return {};
     }
-    errno = EEXIST;
-    return false;
+    return FailureFromErrno(EEXIST);
 }
 
-bool AtomicFile::Commit()
+Status AtomicFile::Commit()
 {
-    if (!fd_) {
-        errno = EBADF;
-        return false;
-    }
+    if (!fd_) return FailureFromErrno(EBADF);
     bool ok = Fsync(fd_.get()) == 0;
     ok = ok && fd_.Reset() == 0;
     ok = ok && Rename(temporary_.c_str(), target_.c_str()) == 0;
     if (!ok) {
-        int error = errno;
+        const Failure failure = FailureFromErrno(errno, target_.c_str());
         Discard();
-        errno = error;
-        return false;
+        return failure;
     }
     temporary_.clear();
     SyncFolder(FolderOf(target_));
-    return true;
+    return {};
 }
 
 void AtomicFile::Discard()
@@ -106,11 +100,11 @@ void AtomicFile::Discard()
     errno = error;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents)
+Status WriteFileAtomically(const std::string& path, std::string_view contents)
 {
     AtomicFile file;
-    if (!file.Create(path)) return false;
-    if (WriteAll(file.fd(), contents.data(), contents.size()) != 0) return false;
+    if (Status created = file.Create(path); !created) return created;
+    if (WriteAll(file.fd(), contents.data(), contents.size()) != 0) return FailureFromErrno(errno, path.c_str());
     return file.Commit();
 }
 

@@ -123,7 +123,8 @@ BOOL Store(const char* fileName, const Loaded& loaded, bool removal)
         SetLastError(ERROR_SUCCESS);
         return TRUE;
     }
-    if (!win32::sys::WriteFileAtomically(fileName, bytes)) return Fail(win32::ErrorFromErrno(errno, fileName));
+    if (const win32::Status written = win32::sys::WriteFileAtomically(fileName, bytes); !written)
+        return Fail(written.failure());
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }

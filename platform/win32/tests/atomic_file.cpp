@@ -1,5 +1,7 @@
 #include <varnel/atomic_file.h>
 
+#include <winbase.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -45,7 +47,7 @@ TEST(AtomicFile, KeepsThePermissionsOfTheReplacedFile)
 struct FailingStep {
     const char* name;
     void (*arm)(FaultInjector&);
-    int error;
+    DWORD error;
 };
 
 class AtomicFileFailure : public ::testing::TestWithParam<FailingStep> {};
@@ -58,9 +60,9 @@ TEST_P(AtomicFileFailure, LeavesTheOldFileAndNoTemporaryFile)
     {
         FaultInjector faults;
         GetParam().arm(faults);
-        errno = 0;
-        EXPECT_FALSE(win32::sys::WriteFileAtomically(path.string(), std::string(10000, 'n')));
-        EXPECT_EQ(errno, GetParam().error);
+        const win32::Status written = win32::sys::WriteFileAtomically(path.string(), std::string(10000, 'n'));
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.failure(), GetParam().error);
     }
     EXPECT_EQ(ReadBytes(path), "old contents");
     EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"set.ini"});
@@ -68,25 +70,25 @@ TEST_P(AtomicFileFailure, LeavesTheOldFileAndNoTemporaryFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, AtomicFileFailure,
-    ::testing::Values(FailingStep{"DiskFullAtOnce", [](FaultInjector& f) { f.FailWrites(ENOSPC); }, ENOSPC},
+    ::testing::Values(FailingStep{"DiskFullAtOnce", [](FaultInjector& f) { f.FailWrites(ENOSPC); }, ERROR_DISK_FULL},
                       FailingStep{"DiskFullMidway",
                                   [](FaultInjector& f) {
                                       f.LimitWrites(1000);
                                       f.FailWrites(ENOSPC, 3);
                                   },
-                                  ENOSPC},
-                      FailingStep{"FsyncFails", [](FaultInjector& f) { f.FailFsync(EIO); }, EIO},
-                      FailingStep{"CloseFails", [](FaultInjector& f) { f.FailClose(EIO); }, EIO},
-                      FailingStep{"RenameFails", [](FaultInjector& f) { f.FailRename(EACCES); }, EACCES},
-                      FailingStep{"CreateFails", [](FaultInjector& f) { f.FailOpen(EACCES); }, EACCES}),
+                                  ERROR_DISK_FULL},
+                      FailingStep{"FsyncFails", [](FaultInjector& f) { f.FailFsync(EIO); }, ERROR_IO_DEVICE},
+                      FailingStep{"CloseFails", [](FaultInjector& f) { f.FailClose(EIO); }, ERROR_IO_DEVICE},
+                      FailingStep{"RenameFails", [](FaultInjector& f) { f.FailRename(EACCES); }, ERROR_ACCESS_DENIED},
+                      FailingStep{"CreateFails", [](FaultInjector& f) { f.FailOpen(EACCES); }, ERROR_ACCESS_DENIED}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AtomicFile, MissingFolderFails)
 {
     testing_support::ScratchDir dir;
-    errno = 0;
-    EXPECT_FALSE(win32::sys::WriteFileAtomically((dir / "no" / "file").string(), "x"));
-    EXPECT_EQ(errno, ENOENT);
+    const win32::Status written = win32::sys::WriteFileAtomically((dir / "no" / "file").string(), "x");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.failure(), ERROR_PATH_NOT_FOUND);
 }
 
 TEST(AtomicFile, AbandonedFileIsRemoved)

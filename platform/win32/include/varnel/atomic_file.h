@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include <varnel/result.h>
 #include <varnel/syscalls.h>
 
 namespace win32::sys {
@@ -19,14 +20,14 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Creates the temporary file (mode of an existing target, else 0666 less
-    // the umask). False with errno set.
-    bool Create(const std::string& target);
+    // the umask).
+    Status Create(const std::string& target);
     int fd() const { return fd_.get(); }
     const std::string& temporaryPath() const { return temporary_; }
 
-    // Flushes the data to the disk and renames the file over the target.
-    // False with errno set; the temporary file is removed then.
-    bool Commit();
+    // Flushes the data to the disk and renames the file over the target. On
+    // failure the temporary file is removed.
+    Status Commit();
     // Removes the temporary file (the destructor does so unless committed).
     void Discard();
 
@@ -36,8 +37,8 @@ private:
     UniqueFd fd_;
 };
 
-// Replaces `path` with `contents` through an AtomicFile. False with errno set.
-bool WriteFileAtomically(const std::string& path, std::string_view contents);
+// Replaces `path` with `contents` through an AtomicFile.
+Status WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // The folder part of a path ("." for a bare name).
 std::string FolderOf(const std::string& path);

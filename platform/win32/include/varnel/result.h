@@ -33,7 +33,7 @@ public:
     const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
-    // The failure's code; only meaningful when !ok().
+    // The failure's code; Code{} (ERROR_SUCCESS, S_OK) when ok().
     Code failure() const { return ok() ? Code{} : std::get<1>(state_); }
 
 private:
