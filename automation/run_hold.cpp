@@ -1,13 +1,14 @@
 #include "run_hold.h"
 
-#include "com_apartment.h"
 #include "control_release.h"
-#include "failure_text.h"
 #include "hold_arguments.h"
 #include "input_watch.h"
 #include "release_signal.h"
 
 #include <atlbase.h>
+#include <com_apartment.h>
+#include <failure_report.h>
+#include <failure_words.h>
 #include <winbase.h>
 #include <winnls.h>
 
@@ -26,6 +27,12 @@ ReleaseSignal& ProcessReleaseSignal()
 {
     static ReleaseSignal* signal = new ReleaseSignal;
     return *signal;
+}
+
+// "automation-hold: <what>: <the system's words> (0x80040154)" on standard error.
+void ReportFailure(const std::string& what, HRESULT hr)
+{
+    WriteFailureLine("automation-hold", "%s: %s", what.c_str(), FailureInWords(hr).c_str());
 }
 
 // The ProgID in the ANSI code page, as COM takes it; GetLastError says why not.

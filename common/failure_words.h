@@ -1,5 +1,5 @@
 // A failure code in words for the people who read the programs' messages,
-// compiled into both programs.
+// compiled into all three programs.
 #pragma once
 
 #include <winerror.h>

@@ -1,5 +1,7 @@
 #include "load_text_file.h"
 
+#include "failure_report.h"
+
 #include <stdio.h>
 #include <libloaderapi.h>
 #include <winbase.h>
@@ -32,13 +34,10 @@ msvcrt::FILE* OpenText(const char* path)
     DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
     const char* name = length > 0 && length < sizeof module ? module : "";
     if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
-    std::fflush(stdout);  // keeps the two streams in order where they share a terminal
-    if (*name) std::fprintf(stderr, "%s: ", name);
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    WriteFailureLineV(name, format, args);
     va_end(args);
-    std::fputc('\n', stderr);
 }
 
 // Room for `capacity` bytes of kept text; false when memory ran out. reserve()

@@ -1,4 +1,4 @@
-// The text file loader shared by both programs.
+// The text file loader, shared by narrate and Varnel.
 #pragma once
 
 #include <windef.h>

@@ -1,23 +1,19 @@
 #include "failure_line.h"
 
+#include <failure_report.h>
 #include <failure_words.h>
 
 #include <cctype>
 #include <cstdarg>
-#include <cstdio>
 
 namespace narrate {
 
 void ReportFailure(const char* format, ...)
 {
-    // Keeps the two streams in order where they share a terminal.
-    std::fflush(stdout);
-    std::fputs("narrate: ", stderr);
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    WriteFailureLineV("narrate", format, args);
     va_end(args);
-    std::fputc('\n', stderr);
 }
 
 std::string InWords(HRESULT hr)

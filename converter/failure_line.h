@@ -8,6 +8,7 @@
 
 namespace narrate {
 
+// The programs' failure line (failure_report.h) named "narrate".
 [[gnu::format(printf, 1, 2)]] void ReportFailure(const char* format, ...);
 
 // An HRESULT in the system's words, then its code, to follow a colon in a

@@ -1,7 +1,6 @@
 #include "run_narrate.h"
 
 #include "chapter_selection.h"
-#include "com_apartment.h"
 #include "command_options.h"
 #include "failure_line.h"
 #include "interrupt_cleanup.h"
@@ -11,6 +10,7 @@
 #include "voice_walk.h"
 
 #include <atlbase.h>
+#include <com_apartment.h>
 #include <load_input.h>
 #include <sapi.h>
 #include <winnls.h>

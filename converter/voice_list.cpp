@@ -1,10 +1,10 @@
 #include "voice_list.h"
 
-#include "com_apartment.h"
 #include "failure_line.h"
 #include <sphelper.h>
 
 #include <atlbase.h>
+#include <com_apartment.h>
 #include <sapi.h>
 #include <winnls.h>
 

@@ -1,9 +1,8 @@
-// COM for the main thread, the apartment the held object belongs to.
+// COM for the calling thread, initialised for the life of the object, for
+// narrate and automation-hold (Varnel's framework initialises its own).
 #pragma once
 
 #include <objbase.h>
-
-namespace hold {
 
 class ComApartment {
 public:
@@ -13,6 +12,9 @@ public:
     ComApartment& operator=(const ComApartment&) = delete;
 
     HRESULT result() const { return result_; }
+
+    // Leaves COM before the object's end, for a caller whose last COM work must
+    // be done first; only the first call uninitialises.
     void Uninitialize()
     {
         if (SUCCEEDED(result_)) CoUninitialize();
@@ -22,5 +24,3 @@ public:
 private:
     HRESULT result_;
 };
-
-}  // namespace hold
