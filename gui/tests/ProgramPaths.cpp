@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 
 #include <scratch_dir.h>
 
-#include <varnel/process_calls.h>
+#include <varnel/kernel32_calls.h>
+#include <winbase.h>
 
 #include "gui_fixture.h"
 
@@ -35,18 +35,18 @@ TEST(ProgramPaths, ACurrentDirectoryLongerThanMaxPathIsReadWhole)
     EXPECT_EQ(CurrentDirectory(), CString(deep.c_str()));
 }
 
-// The current directory was removed, as getcwd reports it.
-char* FailingGetcwd(char*, size_t)
+// The current directory was removed, as Windows reports it.
+DWORD FailingGetCurrentDirectory(DWORD, LPSTR)
 {
-    errno = ENOENT;
-    return nullptr;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return 0;
 }
 
 TEST(ProgramPaths, AnUnreadableCurrentDirectoryIsEmpty)
 {
-    win32::proc::Table calls = win32::proc::RealCalls();
-    calls.getcwd = &FailingGetcwd;
-    win32::proc::ScopedOverride removed(calls);
+    win32::kernel32::Table calls = win32::kernel32::RealCalls();
+    calls.GetCurrentDirectoryA = &FailingGetCurrentDirectory;
+    win32::kernel32::ScopedOverride removed(calls);
     EXPECT_TRUE(CurrentDirectory().IsEmpty());
 }
 

@@ -4,23 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <varnel/process_calls.h>
+#include <varnel/kernel32_calls.h>
 #include <varnel/syscalls.h>
-#include <tests/fake_x_server.h>
+#include <winbase.h>
 
 #include "VarnelApp.h"
 #include "WorkingFolder.h"
+#include "fake_windows.h"
 #include "gui_fixture.h"
 
 #include <afxdisp.h>
@@ -37,112 +32,128 @@ using gui_test::WriteFile;
 namespace {
 
 namespace fs = std::filesystem;
-namespace proc = win32::proc;
+namespace kernel32 = win32::kernel32;
 
-// A program the export started: what was run and its arguments.
-struct Spawned {
-    std::string path;
-    std::vector<std::string> argv;
-    bool IsBrowser() const { return !argv.empty() && argv[0] == "explorer.exe"; }
+// A program the export started: its command line.
+struct Started {
+    std::string commandLine;
+    bool IsBrowser() const { return commandLine.rfind("explorer.exe ", 0) == 0; }
 };
 
-// What the export started, recorded through the platform's process calls. The
-// file browser's process is waited for before its pidfd is closed, so that what
-// its stand-in recorded is complete when the handler returns.
+// A converter that outlives any wait, for the tests that need one: no process
+// stands behind its handles.
+HANDLE const kEndlessConverter = reinterpret_cast<HANDLE>(0x7e570001);
+HANDLE const kEndlessConverterThread = reinterpret_cast<HANDLE>(0x7e570002);
+constexpr DWORD kEndlessConverterId = 4242;
+
+// What the export started and waited for, recorded through the Win32 process
+// functions.
 struct Recorder {
-    std::vector<Spawned> spawns;
-    pid_t converter = -1, browser = -1;
-    int converterPidfd = -1, browserPidfd = -1;
+    std::vector<Started> starts;
+    HANDLE converter = nullptr;
     std::string programFolder;  // replaces the running program's folder when set
     std::string currentDirectory;
-    bool converterTimesOut = false;
+    bool converterOutlivesTheWait = false;
     bool sawConverterWait = false;
     bool waitCursorDuringWait = false;
+    int endlessHandlesClosed = 0;
 };
 Recorder* recorder = nullptr;
 
-int RecordingSpawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
-                   const posix_spawnattr_t* attributes, char* const argv[], char* const envp[])
+void StartEndlessConverter(LPPROCESS_INFORMATION process)
 {
-    int error = proc::RealCalls().spawn(pid, path, actions, attributes, argv, envp);
-    if (error != 0) return error;
-    Spawned spawned{path, {}};
-    for (char* const* arg = argv; *arg; ++arg) spawned.argv.emplace_back(*arg);
-    (spawned.IsBrowser() ? recorder->browser : recorder->converter) = *pid;
-    recorder->spawns.push_back(std::move(spawned));
-    return 0;
+    *process = PROCESS_INFORMATION{kEndlessConverter, kEndlessConverterThread, kEndlessConverterId,
+                                   kEndlessConverterId};
 }
 
-int RecordingPidfdOpen(pid_t pid, unsigned int flags)
+// The file browser's process is waited for, so that what its stand-in
+// recorded is complete when the handler returns.
+BOOL RecordingCreateProcess(LPCSTR application, LPSTR line, LPSECURITY_ATTRIBUTES processAttributes,
+                            LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                            LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process)
 {
-    int fd = proc::RealCalls().pidfdOpen(pid, flags);
-    if (pid == recorder->converter) recorder->converterPidfd = fd;
-    if (pid == recorder->browser) recorder->browserPidfd = fd;
-    return fd;
+    Started started{line ? line : ""};
+    if (!started.IsBrowser() && recorder->converterOutlivesTheWait) {
+        StartEndlessConverter(process);
+    } else if (!kernel32::RealCalls().CreateProcessA(application, line, processAttributes, threadAttributes, inherit,
+                                                     flags, environment, directory, startup, process)) {
+        return FALSE;
+    }
+    if (started.IsBrowser()) kernel32::RealCalls().WaitForSingleObject(process->hProcess, INFINITE);
+    else recorder->converter = process->hProcess;
+    recorder->starts.push_back(std::move(started));
+    return TRUE;
 }
 
-// The first look at the converter's state opens the wait. The background reaper
-// (a blocking call) may come after the test and touches nothing.
-pid_t WatchingWaitpid(pid_t pid, int* status, int options)
+// The first wait for the converter tells whether the wait cursor is up.
+DWORD WatchingWait(HANDLE object, DWORD milliseconds)
 {
-    if ((options & WNOHANG) && pid == recorder->converter && !recorder->sawConverterWait) {
+    if (object == recorder->converter && !recorder->sawConverterWait) {
         recorder->sawConverterWait = true;
         recorder->waitCursorDuringWait = afxtest::IsWaitCursorShown();
     }
-    return proc::RealCalls().waitpid(pid, status, options);
+    if (object == kEndlessConverter) return WAIT_TIMEOUT;
+    return kernel32::RealCalls().WaitForSingleObject(object, milliseconds);
 }
 
-int TimingOutPoll(pollfd* fds, nfds_t count, int timeoutMs)
+BOOL EndlessExitCode(HANDLE process, DWORD* exitCode)
 {
-    if (recorder->converterTimesOut && count == 1 && fds[0].fd == recorder->converterPidfd && timeoutMs >= 0) {
-        fds[0].revents = 0;
-        return 0;
-    }
-    return proc::RealCalls().poll(fds, count, timeoutMs);
+    if (process != kEndlessConverter) return kernel32::RealCalls().GetExitCodeProcess(process, exitCode);
+    *exitCode = STILL_ACTIVE;
+    return TRUE;
 }
 
-int WaitingClose(int fd)
+BOOL ClosingHandle(HANDLE object)
 {
-    if (fd >= 0 && fd == recorder->browserPidfd) {
-        pollfd ended{fd, POLLIN, 0};
-        while (proc::RealCalls().poll(&ended, 1, -1) < 0 && errno == EINTR) {
-        }
-        recorder->browserPidfd = -1;
-    }
-    if (fd == recorder->converterPidfd) recorder->converterPidfd = -1;  // the number may come again
-    return proc::RealCalls().close(fd);
+    if (object != kEndlessConverter && object != kEndlessConverterThread)
+        return kernel32::RealCalls().CloseHandle(object);
+    ++recorder->endlessHandlesClosed;
+    return TRUE;
 }
 
-// readlink semantics: no terminator, cut to the buffer.
-ssize_t CopyLink(const std::string& target, char* buffer, size_t size)
+// GetModuleFileNameA's way: a path cut to the buffer ends with a terminator
+// and returns the buffer's size.
+DWORD CopyPath(const std::string& path, LPSTR buffer, DWORD size)
 {
-    const size_t length = std::min(target.size(), size);
-    std::memcpy(buffer, target.data(), length);
-    return static_cast<ssize_t>(length);
+    if (size == 0) return 0;
+    const std::size_t length = std::min<std::size_t>(path.size(), size - 1);
+    std::memcpy(buffer, path.data(), length);
+    buffer[length] = '\0';
+    return length < path.size() ? size : static_cast<DWORD>(length);
 }
 
-ssize_t FakeExecutableLink(const char* path, char* buffer, size_t size)
+DWORD FakeModuleFileName(HMODULE module, LPSTR buffer, DWORD size)
 {
-    if (recorder->programFolder.empty() || std::strcmp(path, "/proc/self/exe") != 0)
-        return proc::RealCalls().readlink(path, buffer, size);
-    return CopyLink(recorder->programFolder + "/Varnel", buffer, size);
+    if (recorder->programFolder.empty() || module) return kernel32::RealCalls().GetModuleFileNameA(module, buffer, size);
+    return CopyPath(recorder->programFolder + "/Varnel", buffer, size);
 }
 
-char* FakeGetcwd(char* buffer, size_t size)
+DWORD FakeCurrentDirectory(DWORD size, LPSTR buffer)
 {
-    if (recorder->currentDirectory.empty()) return proc::RealCalls().getcwd(buffer, size);
+    if (recorder->currentDirectory.empty()) return kernel32::RealCalls().GetCurrentDirectoryA(size, buffer);
     const std::string& dir = recorder->currentDirectory;
-    if (size < dir.size() + 1) {
-        errno = ERANGE;
-        return nullptr;
-    }
+    if (!buffer || size <= dir.size()) return static_cast<DWORD>(dir.size() + 1);
     std::memcpy(buffer, dir.c_str(), dir.size() + 1);
-    return buffer;
+    return static_cast<DWORD>(dir.size());
 }
 
-std::vector<std::string> Tail(const std::vector<std::string>& items, std::size_t count)
+kernel32::Table RecordingCalls()
 {
-    return {items.end() - static_cast<std::ptrdiff_t>(std::min(count, items.size())), items.end()};
+    kernel32::Table calls = kernel32::RealCalls();
+    calls.CreateProcessA = &RecordingCreateProcess;
+    calls.WaitForSingleObject = &WatchingWait;
+    calls.GetExitCodeProcess = &EndlessExitCode;
+    calls.CloseHandle = &ClosingHandle;
+    calls.GetModuleFileNameA = &FakeModuleFileName;
+    calls.GetCurrentDirectoryA = &FakeCurrentDirectory;
+    return calls;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 void MakeScript(const fs::path& path, const std::string& body)
@@ -157,15 +168,7 @@ protected:
     {
         DialogTest::SetUp();
         recorder = &recorder_;
-        proc::Table calls = proc::RealCalls();
-        calls.spawn = &RecordingSpawn;
-        calls.pidfdOpen = &RecordingPidfdOpen;
-        calls.waitpid = &WatchingWaitpid;
-        calls.poll = &TimingOutPoll;
-        calls.close = &WaitingClose;
-        calls.readlink = &FakeExecutableLink;
-        calls.getcwd = &FakeGetcwd;
-        calls_.emplace(calls);
+        calls_.emplace(RecordingCalls());
 
         // The desktop's file manager is a stand-in that writes down what it was asked.
         fs::create_directories(bin_);
@@ -201,30 +204,29 @@ protected:
 
     std::string Browser() { return ReadFile(env_.root() / "browser.txt"); }
     std::string Scratch() { return ReadFile(env_.cwd() / "input.txt"); }
-    std::vector<Spawned> Converters()
+    std::vector<Started> Converters()
     {
-        std::vector<Spawned> converters;
-        for (auto& spawned : recorder_.spawns)
-            if (!spawned.IsBrowser()) converters.push_back(spawned);
+        std::vector<Started> converters;
+        for (auto& started : recorder_.starts)
+            if (!started.IsBrowser()) converters.push_back(started);
         return converters;
     }
-    std::vector<Spawned> Browsers()
+    std::vector<Started> Browsers()
     {
-        std::vector<Spawned> browsers;
-        for (auto& spawned : recorder_.spawns)
-            if (spawned.IsBrowser()) browsers.push_back(spawned);
+        std::vector<Started> browsers;
+        for (auto& started : recorder_.starts)
+            if (started.IsBrowser()) browsers.push_back(started);
         return browsers;
     }
     bool BrowserStarted() { return !Browsers().empty(); }
-    // The browser's request: "ShowItems" or "ShowFolders", the item's URI, its folder.
-    static void ExpectBrowserRequest(const Spawned& browser, const std::string& method, const std::string& item,
-                                     const std::string& folder)
+    // The browser's command line: the file selected, or a folder shown.
+    static void ExpectBrowserSelects(const Started& browser, const std::string& item)
     {
-        EXPECT_EQ(browser.path, "/bin/sh");
-        ASSERT_EQ(browser.argv.size(), 6u);
-        EXPECT_NE(browser.argv[2].find("FileManager1." + method + " "), std::string::npos) << browser.argv[2];
-        EXPECT_EQ(browser.argv[4], "file://" + item);
-        EXPECT_EQ(browser.argv[5], folder);
+        EXPECT_EQ(browser.commandLine, "explorer.exe /Select,/e, " + Quoted(item));
+    }
+    static void ExpectBrowserShows(const Started& browser, const std::string& folder)
+    {
+        EXPECT_EQ(browser.commandLine, "explorer.exe /e, " + Quoted(folder));
     }
     // The boxes the handler showed, without the save dialog's create and overwrite prompts.
     static std::vector<afxtest::MessageBoxCall> Messages(const afxtest::MessageBoxHook& boxes)
@@ -238,7 +240,7 @@ protected:
 
     afxtest::MessageBoxHook quiet_;  // answers the save dialog's prompts in tests that do not look
     Recorder recorder_;
-    std::optional<proc::ScopedOverride> calls_;
+    std::optional<kernel32::ScopedOverride> calls_;
     fs::path bin_ = env_.root() / "bin";
     fs::path out_;
     std::string oldPath_;
@@ -269,15 +271,14 @@ TEST_F(Export, TypedTextBecomesAWavShownSelectedInTheFileBrowser)
     EXPECT_EQ(Scratch(), "hello world");
     ASSERT_EQ(Converters().size(), 1u);
     const std::string narrate = gui_test::BuildDir().string() + "/narrate";
-    EXPECT_EQ(Converters()[0].path, narrate);
-    EXPECT_EQ(Converters()[0].argv,
-              (std::vector<std::string>{narrate, (env_.cwd() / "input.txt").string(), wav, "1", "0", "100"}));
+    EXPECT_EQ(Converters()[0].commandLine,
+              Quoted(narrate) + " " + Quoted((env_.cwd() / "input.txt").string()) + " " + Quoted(wav) + " 1 0 100");
     EXPECT_TRUE(IsWav(wav));
     EXPECT_TRUE(recorder_.waitCursorDuringWait);
     EXPECT_FALSE(afxtest::IsWaitCursorShown());
     ASSERT_EQ(Browsers().size(), 1u);
-    EXPECT_TRUE(recorder_.spawns.back().IsBrowser()) << "the browser comes last";
-    ExpectBrowserRequest(Browsers()[0], "ShowItems", wav, out_.string());
+    EXPECT_TRUE(recorder_.starts.back().IsBrowser()) << "the browser comes last";
+    ExpectBrowserSelects(Browsers()[0], wav);
     EXPECT_NE(Browser().find("file://" + wav), std::string::npos) << Browser();
     EXPECT_NE(Browser().find("ShowItems"), std::string::npos) << Browser();
 }
@@ -317,7 +318,7 @@ TEST_F(Export, RateVolumeAndVoiceNumberAreOnTheCommandLine)
         afxtest::PickComboItem(&dialog, IDC_VOICE, 1);
     }, (out_ / "n.wav").string());
     ASSERT_EQ(Converters().size(), 1u);
-    EXPECT_EQ(Tail(Converters()[0].argv, 3), (std::vector<std::string>{"2", "-3", "60"}));
+    EXPECT_TRUE(EndsWith(Converters()[0].commandLine, "\" 2 -3 60")) << Converters()[0].commandLine;
     EXPECT_TRUE(IsWav(out_ / "n.wav"));
 }
 
@@ -327,7 +328,7 @@ TEST_F(Export, NoSelectionPassesVoiceZeroAndTheFailureIsReported)
     afxtest::MessageBoxHook boxes;
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nobody"); }, (out_ / "none.wav").string());
     ASSERT_EQ(Converters().size(), 1u);
-    EXPECT_EQ(Tail(Converters()[0].argv, 3), (std::vector<std::string>{"0", "0", "100"}));
+    EXPECT_TRUE(EndsWith(Converters()[0].commandLine, "\" 0 0 100")) << Converters()[0].commandLine;
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("exit code"), -1) << Messages(boxes)[0].text.GetString();
     EXPECT_FALSE(BrowserStarted());
@@ -341,7 +342,7 @@ TEST_F(Export, EmptyTextIsReportedAndNothingStarts)
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_EQ(Messages(boxes)[0].text, "Text to speak is empty!");
     EXPECT_EQ(Messages(boxes)[0].caption, "Info");
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
     EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt"));
 
     // A missing text file counts as empty too.
@@ -352,7 +353,7 @@ TEST_F(Export, EmptyTextIsReportedAndNothingStarts)
     }, (out_ / "empty.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_EQ(Messages(boxes)[0].text, "Text to speak is empty!");
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
 }
 
 TEST_F(Export, CancellingTheSaveDialogChangesNothing)
@@ -361,7 +362,7 @@ TEST_F(Export, CancellingTheSaveDialogChangesNothing)
     afxtest::MessageBoxHook boxes;
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "not exported"); }, std::nullopt);
     EXPECT_EQ(Scratch(), "older");
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
     EXPECT_TRUE(Messages(boxes).empty());
 }
 
@@ -381,7 +382,7 @@ TEST_F(Export, ANameWithoutExtensionTakesTheChosenFormat)
     ASSERT_TRUE(probed) << "the second filter is Opus";
     EXPECT_EQ(probed->codec, "opus");
     ASSERT_EQ(Browsers().size(), 2u);
-    ExpectBrowserRequest(Browsers()[1], "ShowItems", (out_ / "plain.opus").string(), out_.string());
+    ExpectBrowserSelects(Browsers()[1], (out_ / "plain.opus").string());
 }
 
 TEST_F(Export, ADocumentIsNarratedByTheConverterItselfWithItsChaptersLoopTimes)
@@ -400,8 +401,8 @@ TEST_F(Export, ADocumentIsNarratedByTheConverterItselfWithItsChaptersLoopTimes)
     EXPECT_EQ(Scratch(), "older") << "the document does not go through the scratch file";
     ASSERT_EQ(Converters().size(), 1u);
     const std::string narrate = gui_test::BuildDir().string() + "/narrate";
-    EXPECT_EQ(Converters()[0].argv,
-              (std::vector<std::string>{narrate, "--loop", "2", book.string(), output, "1", "0", "100"}));
+    EXPECT_EQ(Converters()[0].commandLine,
+              Quoted(narrate) + " --loop 2 " + Quoted(book.string()) + " " + Quoted(output) + " 1 0 100");
     std::optional<encoding_test::Probed> probed = encoding_test::Probe(output);
     ASSERT_TRUE(probed);
     ASSERT_EQ(probed->chapters.size(), 4u);
@@ -439,7 +440,7 @@ TEST_F(Export, DecliningToReplaceAFileKeepsTheSaveDialogOpen)
     EXPECT_EQ(saveCalls_.size(), 2u) << "asked again after the declined prompt";
     ASSERT_EQ(no.Calls().size(), 1u);
     EXPECT_EQ(no.Calls()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
     EXPECT_EQ(ReadFile(wav), "not a wav yet");
 }
 
@@ -472,7 +473,7 @@ TEST_F(Export, AFailedTakeStopsTheExport)
         afxtest::Type(&dialog, IDC_LOOP, "0");
     }, (out_ / "v.wav").string());
     EXPECT_EQ(Messages(boxes).size(), 1u);
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
     EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt"));
 }
 
@@ -514,7 +515,7 @@ TEST_F(Export, AConverterThatCannotStartIsReported)
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "no converter"); }, (out_ / "c.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("could not be started"), -1);
-    EXPECT_TRUE(recorder_.spawns.empty()) << "neither converter nor file browser";
+    EXPECT_TRUE(recorder_.starts.empty()) << "neither converter nor file browser";
 }
 
 TEST_F(Export, AScratchFileThatCannotBeWrittenStopsTheExport)
@@ -524,7 +525,7 @@ TEST_F(Export, AScratchFileThatCannotBeWrittenStopsTheExport)
     Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "nowhere"); }, (out_ / "w.wav").string());
     ASSERT_EQ(Messages(boxes).size(), 1u);
     EXPECT_NE(Messages(boxes)[0].text.Find("input.txt"), -1);
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
 }
 
 TEST_F(Export, AFullDiskKeepsTheOldScratchFileAndSaysWhy)
@@ -546,43 +547,25 @@ TEST_F(Export, AFullDiskKeepsTheOldScratchFileAndSaysWhy)
         << text.GetString();
     EXPECT_EQ(Scratch(), "the text of the last export");
     EXPECT_FALSE(fs::exists(env_.cwd() / "input.txt.tmp"));
-    EXPECT_TRUE(recorder_.spawns.empty());
+    EXPECT_TRUE(recorder_.starts.empty());
 }
 
 TEST_F(Export, AfterATimeoutTheSearchRunsAndTheBrowserShowsTheFolder)
 {
-    fs::path folder = env_.root() / "program";
-    fs::create_directories(folder);
-    fs::path release = env_.root() / "release";
-    ASSERT_EQ(mkfifo(release.c_str(), 0600), 0);
-    MakeScript(folder / "narrate", "read line < '" + release.string() + "'\n");
-    recorder_.programFolder = folder.string();
-    recorder_.converterTimesOut = true;
+    recorder_.converterOutlivesTheWait = true;
     // A display whose only window is another program's.
-    win32_test::FakeServer display;
-    display.Longs(display.kRoot, display.kClientList, win32::x11::kAtomWindow, {0x500001});
-    display.Longs(0x500001, display.kPid, win32::x11::kAtomCardinal, {1});
-    win32_test::FakeServer::current = &display;
-    testing_support::EnvVar displayName("DISPLAY", ":42");
-    {
-        win32::x11::ScopedOverride x11(win32_test::FakeServer::Calls());
-        afxtest::MessageBoxHook boxes;
-        Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "slow"); }, (out_ / "late.wav").string());
-        EXPECT_TRUE(Messages(boxes).empty()) << "no window of the converter on this display";
-    }
-    win32_test::FakeServer::current = nullptr;
-    EXPECT_EQ(display.ReadersOf(display.kClientList).size(), 1u) << "one search";
-    EXPECT_EQ(display.ReadersOf(display.kPid), (std::vector<win32::x11::Window>{0x500001}));
+    gui_test::FakeWindows windows({{1, false, "another program"}});
+    afxtest::MessageBoxHook boxes;
+    Narrate([](CVarnelDlg& dialog) { TypeText(dialog, "slow"); }, (out_ / "late.wav").string());
+    EXPECT_TRUE(Messages(boxes).empty()) << "no window of the converter on this display";
+    EXPECT_TRUE(recorder_.waitCursorDuringWait);
+    EXPECT_EQ(recorder_.endlessHandlesClosed, 2) << "the converter's process and thread handles";
+    EXPECT_EQ(windows.Walks(), 1) << "one search";
+    EXPECT_EQ(windows.ProcessesRead(), (std::vector<int>{0}));
     ASSERT_EQ(Browsers().size(), 1u);
-    EXPECT_TRUE(recorder_.spawns.back().IsBrowser());
-    ExpectBrowserRequest(Browsers()[0], "ShowFolders", out_.string(), out_.string());
+    EXPECT_TRUE(recorder_.starts.back().IsBrowser());
+    ExpectBrowserShows(Browsers()[0], out_.string());
     EXPECT_NE(Browser().find("ShowFolders"), std::string::npos) << Browser();
-
-    // Let the stand-in end.
-    int fd = open(release.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "\n", 1), 1);
-    close(fd);
 }
 
 // The desktop entry's command line, program name first, as a launcher splits it.
