@@ -1,5 +1,7 @@
 #include <kernel32_real.h>
 
+#include <varnel/debug_channel.h>
+
 namespace win32::kernel32 {
 namespace {
 
@@ -25,11 +27,26 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
                     LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                     LPPROCESS_INFORMATION processInformation)
 {
-    return Calls().CreateProcessA(applicationName, commandLine, processAttributes, threadAttributes, inheritHandles,
-                                  creationFlags, environment, currentDirectory, startupInfo, processInformation);
+    VARNEL_TRACE(Win32, "CreateProcessA %s", commandLine ? commandLine : applicationName ? applicationName : "");
+    BOOL created = Calls().CreateProcessA(applicationName, commandLine, processAttributes, threadAttributes,
+                                          inheritHandles, creationFlags, environment, currentDirectory, startupInfo,
+                                          processInformation);
+    if (created && processInformation)
+        VARNEL_TRACE(Win32, "CreateProcessA -> pid %lu", static_cast<unsigned long>(processInformation->dwProcessId));
+    else
+        VARNEL_TRACE(Win32, "CreateProcessA -> %s", created ? "started" : "failed");
+    return created;
 }
 
-DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) { return Calls().WaitForSingleObject(object, milliseconds); }
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds)
+{
+    DWORD result = Calls().WaitForSingleObject(object, milliseconds);
+    // Polls (no wait at all) would flood the channel.
+    if (milliseconds != 0)
+        VARNEL_TRACE(Win32, "WaitForSingleObject %p, %lu ms -> 0x%lX", object, static_cast<unsigned long>(milliseconds),
+                     static_cast<unsigned long>(result));
+    return result;
+}
 
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) { return Calls().GetExitCodeProcess(process, exitCode); }
 
