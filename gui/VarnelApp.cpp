@@ -1,11 +1,13 @@
 #include "VarnelApp.h"
 
 #include <afxdisp.h>
+#include <varnel/speech_classes.h>
 
 #include <cstdio>
 
 #include "StartOptions.h"
 #include "VarnelDlg.h"
+#include "VarnelDlgAutoProxy.h"
 #include "WorkingFolder.h"
 #include "res/resource.h"
 #include "res/resources.h"
@@ -35,8 +37,10 @@ BOOL CVarnelApp::InitInstance()
     }
     AfxEnableControlContainer();
     Enable3dControls();
-    if (RunEmbedded() || RunAutomated()) COleObjectFactory::RegisterAll();
-    else COleObjectFactory::UpdateRegistryAll(TRUE);
+    RegisterSpeechClasses();  // the dialog makes its voice from "SAPI.SpVoice"
+    // The program's one automation class, named here so that it is linked in.
+    if (RunEmbedded() || RunAutomated()) CVarnelDlgAutoProxy::factory.Register();
+    else CVarnelDlgAutoProxy::factory.UpdateRegistry(TRUE);
 
     CVarnelDlg dialog;
     m_pMainWnd = &dialog;

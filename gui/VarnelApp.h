@@ -1,5 +1,5 @@
-// The application object: starts OLE, registers the automation class, runs the
-// main dialog and ends the program when it closes.
+// The application object: starts OLE, registers the engine's classes and the
+// automation class, runs the main dialog and ends the program when it closes.
 #pragma once
 
 #include <afxwin.h>

@@ -1,6 +1,7 @@
 // Start-up of the main dialog: from the start of the process (framework, COM,
 // engine, voice list) to the dialog shown with its voice list filled, then the
 // same for later dialogs in the same process. Prints figures; not a test.
+#include <varnel/speech_classes.h>
 #include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
@@ -47,6 +48,7 @@ int main()
     testing_support::IsolatedEnvironment env;
     afxtest::EnsureGuiApplication();
     RegisterVarnelResources();
+    RegisterSpeechClasses();
     if (FAILED(CoInitialize(nullptr))) return 1;
 
     int rows = 0;

@@ -9,6 +9,7 @@
 
 #include <atlbase.h>
 #include <varnel/com_object.h>
+#include <varnel/speech_classes.h>
 #include <objbase.h>
 #include <sapi.h>
 
@@ -313,6 +314,7 @@ void MeasureWordEvents(ISpVoice* voice, Recorder& recorder, int runs, const std:
 int main()
 {
     CoInitialize(nullptr);
+    RegisterSpeechClasses();
     constexpr int kRuns = 10;
     const char16_t* sentence = u"Hello, this is a short sentence.";
 

@@ -4,6 +4,8 @@
 
 #include "run_narrate.h"
 
+#include <varnel/speech_classes.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -99,9 +101,11 @@ struct RunResult {
     std::string out, err;
 };
 
-// RunNarrate in this process, with "narrate" as the program name.
+// RunNarrate in this process, with "narrate" as the program name and the
+// engine's classes registered as its main() does.
 inline RunResult RunInProcess(std::vector<std::string> args)
 {
+    RegisterSpeechClasses();
     args.insert(args.begin(), "narrate");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());

@@ -3,6 +3,7 @@
 #include "fake_voice.h"
 
 #include <objbase.h>
+#include <varnel/speech_classes.h>
 #include <scratch_dir.h>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        RegisterSpeechClasses();
         voice_.Attach(new FakeVoice);
         ASSERT_EQ(file_.CoCreateInstance(CLSID_SpStream), S_OK);
         std::string path = (dir_ / "out.wav").string();

@@ -41,6 +41,7 @@ protected:
     static ULONG VoiceCount()
     {
         CoInitialize(nullptr);
+        RegisterSpeechClasses();
         ULONG count = 0;
         {
             CComPtr<IEnumSpObjectTokens> tokens;

@@ -23,6 +23,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        RegisterSpeechClasses();
         voice_.Attach(new FakeVoice);
         token_.Attach(new FakeToken);
         output_ = (dir_ / "out.wav").string();

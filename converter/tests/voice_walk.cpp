@@ -4,6 +4,7 @@
 
 #include <atlbase.h>
 #include <objbase.h>
+#include <varnel/speech_classes.h>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        RegisterSpeechClasses();
         CComPtr<IEnumSpObjectTokens> tokens;
         ASSERT_EQ(::SpEnumTokens(SPCAT_VOICES, nullptr, nullptr, &tokens), S_OK);
         ASSERT_EQ(tokens->GetCount(&count_), S_OK);

@@ -11,6 +11,8 @@
 #include "gui_fixture.h"
 #include "res/resource.h"
 
+#include <sapi.h>
+#include <varnel/class_table.h>
 #include <winreg.h>
 
 #include <filesystem>
@@ -95,6 +97,16 @@ TEST_F(Application, InitInstanceRunsTheMainDialogAndReturnsFalse)
     AfxOleTerm();  // the framework's entry point does this after ExitInstance
     EXPECT_TRUE(ran);
     EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+TEST_F(Application, InitInstanceMakesTheEnginesVoiceKnownByName)
+{
+    ASSERT_TRUE(com::UnregisterInprocClass(CLSID_SpVoice));  // the fixture registered it
+    CVarnelApp app;
+    Start(app, {});
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(u"SAPI.SpVoice", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_SpVoice);
 }
 
 TEST_F(Application, RuntimeClassOfTheDialog)

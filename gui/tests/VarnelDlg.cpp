@@ -25,6 +25,7 @@ TEST(MainDialogWithEngine, StartUpListsTheEnginesVoicesAndShowsTheStartState)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     afxtest::EnsureGuiApplication();
     RegisterVarnelResources();
+    RegisterSpeechClasses();
     testing_support::IsolatedEnvironment env;
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     std::vector<CString> engineVoices;

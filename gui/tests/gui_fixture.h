@@ -1,8 +1,10 @@
 // Shared set-up of the program's tests: the offscreen Qt platform, fresh folders
 // (set.ini, input.txt and the registry land there), COM on the test's thread, the
-// program's resources, and a check that no window is left behind.
+// program's resources and the engine's classes, and a check that no window is left
+// behind.
 #pragma once
 
+#include <varnel/speech_classes.h>
 #include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
@@ -52,6 +54,7 @@ protected:
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         afxtest::EnsureGuiApplication();
         RegisterVarnelResources();
+        RegisterSpeechClasses();
     }
 
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }

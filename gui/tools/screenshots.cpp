@@ -1,5 +1,6 @@
 // Renders the main dialog (with Chinese text in it) and the About box into PNG
 // files under the offscreen platform: varnel_screenshots <folder>.
+#include <varnel/speech_classes.h>
 #include <varnel/test_hooks.h>
 #include <afxwin.h>
 #include <objbase.h>
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     testing_support::IsolatedEnvironment env;  // no set.ini of the user's
     afxtest::EnsureGuiApplication();
     RegisterVarnelResources();
+    RegisterSpeechClasses();
     if (FAILED(CoInitialize(nullptr))) return 1;
 
     bool mainSaved = false, aboutSaved = false;

@@ -1,5 +1,6 @@
 #include "espeak_library.h"
 
+#include "espeak_no_audio_device.h"
 #include "module_calls.h"
 #include "pcaudio_stand_in.h"
 
@@ -50,6 +51,10 @@ void LoadPcaudioStandIn()
         modules::Calls().open(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     });
 }
+
+// That fallback lives in an archive member of its own, which nothing else names:
+// naming it here links it into every program that loads espeak-ng.
+[[gnu::used]] constexpr auto kNoAudioDevice = &create_audio_device_object;
 
 }  // namespace
 

@@ -10,7 +10,7 @@
 // lookup, so espeak-ng gets no device; every pcaudiolib call accepts that.
 // Normally pcaudiolib is not even loaded (its stand-in takes its place, see
 // espeak_library.cpp); this covers a process where the stand-in could not be.
-struct audio_object;
+#include "espeak_no_audio_device.h"
 
 extern "C" [[gnu::visibility("default")]] audio_object* create_audio_device_object(const char*, const char*,
                                                                                       const char*)

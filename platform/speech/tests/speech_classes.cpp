@@ -1,6 +1,7 @@
 #include "speech_test_support.h"
 
 #include <varnel/class_table.h>
+#include <varnel/speech_classes.h>
 #include <oaidl.h>
 #include <scratch_dir.h>
 
@@ -13,6 +14,36 @@ class ClassRegistrationsTest : public ComTest {
 protected:
     testing_support::IsolatedEnvironment environment_;  // CLSIDFromProgID may read the registry
 };
+
+constexpr CLSID kEngineClasses[] = {CLSID_SpVoice, CLSID_SpObjectTokenCategory, CLSID_SpStream, CLSID_SpFileStream,
+                                    CLSID_SpMMAudioOut};
+
+HRESULT CreateUnknown(REFCLSID clsid)
+{
+    CComPtr<IUnknown> object;
+    return object.CoCreateInstance(clsid);
+}
+
+// The program links the plain archive: the classes are there only once registered.
+TEST_F(ClassRegistrationsTest, RegisteringMakesEveryClassAvailable)
+{
+    for (const CLSID& clsid : kEngineClasses) com::UnregisterInprocClass(clsid);
+    for (const CLSID& clsid : kEngineClasses) EXPECT_EQ(CreateUnknown(clsid), REGDB_E_CLASSNOTREG);
+    CLSID byName{};
+    EXPECT_EQ(CLSIDFromProgID(u"SAPI.SpVoice", &byName), CO_E_CLASSSTRING);
+
+    RegisterSpeechClasses();
+    for (const CLSID& clsid : kEngineClasses) EXPECT_EQ(CreateUnknown(clsid), S_OK);
+    EXPECT_EQ(CLSIDFromProgID(u"SAPI.SpVoice", &byName), S_OK);
+}
+
+TEST_F(ClassRegistrationsTest, RegisteringAgainKeepsOneClassPerClsid)
+{
+    RegisterSpeechClasses();
+    ASSERT_TRUE(com::UnregisterInprocClass(CLSID_SpVoice));
+    EXPECT_FALSE(com::FindInprocClass(CLSID_SpVoice)) << "a second entry was left behind";
+    RegisterSpeechClasses();
+}
 
 TEST_F(ClassRegistrationsTest, EveryEngineClassIsCreatedByItsClsid)
 {

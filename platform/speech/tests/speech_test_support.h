@@ -6,6 +6,7 @@
 
 #include <atlbase.h>
 #include <varnel/com_object.h>
+#include <varnel/speech_classes.h>
 #include <objbase.h>
 #include <sapi.h>
 #include <winuser.h>
@@ -24,9 +25,14 @@
 
 namespace speech_test {
 
+// COM on the test's thread, with the engine's classes registered as a program does.
 class ComTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        RegisterSpeechClasses();
+    }
     void TearDown() override { CoUninitialize(); }
 };
 
