@@ -1,6 +1,6 @@
 // Windows' own English wording, full stop or not as Windows has it. HRESULTs
-// are listed by number: their names live in the COM layer's winerror.h, and
-// the values are fixed by Windows.
+// are listed by number, one table for every layer's: the speech engine's names
+// live above this one, and the values are fixed by Windows.
 #include <system_messages.h>
 
 #include <winbase.h>

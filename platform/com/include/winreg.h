@@ -5,7 +5,7 @@
 #pragma once
 
 #include <processthreadsapi.h>  // SECURITY_ATTRIBUTES
-#include <winbase.h>            // ERROR_* results
+#include <winerror.h>           // ERROR_* results
 #include <windef.h>
 
 struct HKEY__;
@@ -29,9 +29,6 @@ inline constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
-
-// The key a handle names was deleted after it was opened.
-inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 inline constexpr DWORD REG_NONE = 0;
 inline constexpr DWORD REG_SZ = 1;

@@ -1,64 +1,12 @@
-// Base services: last-error value and codes, system message texts, local
-// memory, file functions, console control handlers and the private-profile
-// (INI file) functions.
+// Base services: last-error value, system message texts, local memory, file
+// functions, console control handlers and the private-profile (INI file)
+// functions. The error codes are winerror.h's, included as the SDK does.
 #pragma once
 
 #include <windef.h>
+#include <winerror.h>
 
 #include <cstdarg>
-
-// Error codes (values as on Windows).
-inline constexpr DWORD ERROR_SUCCESS = 0;
-inline constexpr DWORD NO_ERROR = 0;
-inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
-inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
-inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
-inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
-inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
-inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
-inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
-inline constexpr DWORD ERROR_OUTOFMEMORY = 14;
-inline constexpr DWORD ERROR_INTERNAL_ERROR = 1359;
-inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
-inline constexpr DWORD ERROR_WRITE_PROTECT = 19;
-inline constexpr DWORD ERROR_GEN_FAILURE = 31;
-inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
-inline constexpr DWORD ERROR_HANDLE_EOF = 38;
-inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
-inline constexpr DWORD ERROR_FILE_EXISTS = 80;
-inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-inline constexpr DWORD ERROR_BROKEN_PIPE = 109;
-inline constexpr DWORD ERROR_DISK_FULL = 112;
-inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
-inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
-inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
-inline constexpr DWORD ERROR_INVALID_NAME = 123;
-inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
-inline constexpr DWORD ERROR_BUSY = 170;
-inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
-inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
-inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
-inline constexpr DWORD ERROR_MORE_DATA = 234;
-inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
-inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
-inline constexpr DWORD ERROR_DIRECTORY = 267;
-inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
-inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
-inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
-inline constexpr DWORD ERROR_IO_DEVICE = 1117;
-inline constexpr DWORD ERROR_NOT_FOUND = 1168;
-inline constexpr DWORD ERROR_CANCELLED = 1223;
-inline constexpr DWORD ERROR_INVALID_SECURITY_DESCR = 1338;
-inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
-inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
-inline constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
-inline constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
-inline constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
-inline constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
-inline constexpr DWORD ERROR_TIMEOUT = 1460;
-inline constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
-inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
-inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 // The calling thread's last-error value.
 DWORD GetLastError();

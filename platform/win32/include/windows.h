@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windef.h>
+#include <winerror.h>
 #include <winbase.h>
 #include <winnls.h>
 #include <mmreg.h>
