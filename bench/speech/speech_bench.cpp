@@ -1,8 +1,10 @@
-// Speech engine figures: voice list start-up, Speak to first audio, purge to
-// silence, pause to silence and resume to sound, word events against their sound
-// (recorded from the sound server's monitor), speed range. Prints figures; run
-// under scripts/with-pulse.sh.
+// Speech engine figures: voice list start-up, Speak without a server (refused, and
+// given up on after the connect timeout), Speak to first audio, purge to silence,
+// pause to silence and resume to sound, word events against their sound (recorded
+// from the sound server's monitor), speed range. Prints figures; run under
+// scripts/with-pulse.sh.
 #include "../figures.h"
+#include "connect_figures.h"
 
 #include "audio_device.h"
 #include "sp_mm_audio_out.h"
@@ -354,6 +356,7 @@ int main()
         return 1;
     }
     std::printf("%-44s %7.1f ms\n", "connecting to the sound server", Ms(Clock::now() - connecting));
+    PrintConnectFigures();
     std::this_thread::sleep_for(2500ms);
 
     const char16_t* longSentence = u"This sentence goes on for a while, so that it can be paused and resumed "
