@@ -65,6 +65,13 @@ public:
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, deadline, [&] { return done(chunks_); });
     }
+    // Waits until `done(samples)` holds for what has been recorded (or 10 s passed).
+    template <class Predicate>
+    bool WaitForSamples(Predicate done)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::milliseconds(10000), [&] { return done(samples_); });
+    }
     // Waits until chunks that arrived after `time` have been recorded.
     void WaitPast(Clock::time_point time)
     {
