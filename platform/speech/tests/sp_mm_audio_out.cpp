@@ -55,14 +55,17 @@ bool HeardSince(const std::vector<Chunk>& chunks, Clock::time_point since, std::
     return loud * 10ms >= amount;
 }
 
-// Whether all of `rendering` was recorded from `at` on, sample for sample: no other
-// sound was mixed into it. Its first 20 ms are left out: the monitor does not give
-// the start of a stream that begins on a playing sink sample for sample.
+// The server mixes a stream that starts on a playing sink into the few milliseconds
+// it has already rendered, so in the recording a new stream's first 20 ms may
+// overlap what came before it, or be missing.
+constexpr std::size_t kStreamStart = 22050 / 50;
+
+// Whether all of `rendering` past its start was recorded from `at` on, sample for
+// sample: no other sound was mixed into it.
 bool HeardWhole(const std::vector<std::int16_t>& recorded, const std::vector<std::int16_t>& rendering, std::size_t at)
 {
-    constexpr std::size_t kStart = 22050 / 50;
     if (at == std::string::npos || at + rendering.size() > recorded.size()) return false;
-    for (std::size_t k = kStart; k < rendering.size(); ++k)
+    for (std::size_t k = kStreamStart; k < rendering.size(); ++k)
         if (std::abs(recorded[at + k] - rendering[k]) > 1) return false;
     return true;
 }
@@ -275,7 +278,8 @@ TEST_F(AudioOutTest, ASynchronousSpeakReturnsOnlyAfterItsAudioHasBeenPlayed)
     auto playing = std::chrono::milliseconds(rendering.size() * 1000 / 22050);
     EXPECT_TRUE(HeardSince(recorder.Chunks(), before, playing / 2));
     ASSERT_NE(heardMarker, std::string::npos);
-    EXPECT_GE(heardMarker, heard + rendering.size()) << "the sentence was still playing when Speak returned";
+    EXPECT_GE(heardMarker + kStreamStart, heard + rendering.size())
+        << "the sentence was still playing when Speak returned";
 }
 
 TEST_F(AudioOutTest, TwoAsyncRequestsAreHeardOneAfterTheOtherInOrder)
