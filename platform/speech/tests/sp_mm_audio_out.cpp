@@ -60,14 +60,15 @@ bool HeardSince(const std::vector<Chunk>& chunks, Clock::time_point since, std::
 // overlap what came before it, or be missing.
 constexpr std::size_t kStreamStart = 22050 / 50;
 
-// Whether all of `rendering` past its start was recorded from `at` on, sample for
-// sample: no other sound was mixed into it.
-bool HeardWhole(const std::vector<std::int16_t>& recorded, const std::vector<std::int16_t>& rendering, std::size_t at)
+// The first sample of `rendering` past its start that was not recorded as it is at
+// `at` on (other sound mixed into it); npos when it was heard whole.
+std::size_t FirstMixedSample(const std::vector<std::int16_t>& recorded, const std::vector<std::int16_t>& rendering,
+                             std::size_t at)
 {
-    if (at == std::string::npos || at + rendering.size() > recorded.size()) return false;
+    if (at == std::string::npos || at + rendering.size() > recorded.size()) return 0;
     for (std::size_t k = kStreamStart; k < rendering.size(); ++k)
-        if (std::abs(recorded[at + k] - rendering[k]) > 1) return false;
-    return true;
+        if (std::abs(recorded[at + k] - rendering[k]) > 1) return k;
+    return std::string::npos;
 }
 
 // A second voice, connected before the test's sound, whose sentence marks a moment
@@ -328,7 +329,10 @@ TEST_F(AudioOutTest, APurgeMakesTheSinkSilentAtOnce)
     auto samples = recorder.Samples();
     EXPECT_EQ(Find(samples, longRendering), std::string::npos) << "the text was not cut short";
     ASSERT_NE(heardMarker, std::string::npos);
-    EXPECT_TRUE(HeardWhole(samples, marker.rendering(), heardMarker)) << "the text went on after the purge";
+    std::size_t mixed = FirstMixedSample(samples, marker.rendering(), heardMarker);
+    EXPECT_EQ(mixed, std::string::npos) << "the text went on after the purge, into the marker's sample " << mixed
+                                        << " (peak there " << Peak(samples, heardMarker, heardMarker + mixed + 1)
+                                        << ", the marker's " << Peak(marker.rendering(), 0, mixed + 1) << ")";
     EXPECT_LE(Peak(samples, heardMarker + marker.rendering().size()), MonitorRecorder::kSilenceLevel)
         << "the queued request was heard";
 }
