@@ -3,13 +3,19 @@
 #include <atlbase.h>
 #include <objbase.h>
 
+#include <varnel/speech_classes.h>
+
 #include <gtest/gtest.h>
 
 namespace {
 
 class SpEnumTokensTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void SetUp() override
+    {
+        RegisterSpeechClasses();
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    }
     void TearDown() override { CoUninitialize(); }
 };
 
