@@ -94,6 +94,8 @@ void Watch::FailNthOnThisThread(std::size_t count)
 
 bool Watch::NthFailed() const { return nthFailed; }
 
+void Watch::StopFailing() { allocationsToFailure = 0; }
+
 }  // namespace allocation_watch
 
 using allocation_watch::Form;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 
 namespace allocation_watch {
 
@@ -28,6 +29,28 @@ public:
     void FailNthOnThisThread(std::size_t count);
     // Whether the allocation chosen by FailNthOnThisThread has come and failed.
     bool NthFailed() const;
+    // This thread's allocations succeed again from here on, whether or not the
+    // chosen one has come (so a test can check what the attempt left).
+    void StopFailing();
 };
+
+// Runs `attempt(watch)` with its first allocation on this thread failing, then
+// with its second, and so on, until an attempt makes no allocation that fails
+// (`attempt` calls the code under test, asks watch.NthFailed() whether it ran
+// short, may StopFailing() to check what it left, and checks what it reported). The number of
+// allocations of that last attempt; nullopt when `most` attempts all ran short.
+template <class Attempt>
+std::optional<std::size_t> SweepAllocations(Attempt&& attempt, std::size_t most = 2000)
+{
+    Watch watch;
+    for (std::size_t nth = 1; nth <= most; ++nth) {
+        watch.FailNthOnThisThread(nth);
+        attempt(watch);
+        const bool ranShort = watch.NthFailed();
+        watch.FailNthOnThisThread(0);
+        if (!ranShort) return nth - 1;
+    }
+    return std::nullopt;
+}
 
 }  // namespace allocation_watch

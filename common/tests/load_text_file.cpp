@@ -1,7 +1,7 @@
 #include "load_text_file.h"
 
+#include <allocation_watch.h>
 #include <locale_guard.h>
-#include "allocation_watch.h"
 
 #include <scratch_dir.h>
 #include <winnls.h>
