@@ -6,6 +6,7 @@
 #include "socket_folder.h"
 #include "trace_text.h"
 
+#include <varnel/com_object.h>
 #include <varnel/debug_channel.h>
 
 #include <algorithm>
@@ -174,15 +175,17 @@ HRESULT RegisterClassObjectInFolder(const std::string& folder, REFCLSID clsid, I
 }  // namespace com
 
 HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN object, DWORD clsctx, DWORD flags, LPDWORD cookie)
-{
+try {
     HRESULT hr = com::RegisterClassObjectInFolder(com::local::SocketFolder(), clsid, object, clsctx, flags, cookie);
     if (FAILED(hr))
         VARNEL_TRACE(Com, "CoRegisterClassObject %s -> 0x%08X", FormatGuid(clsid).c_str(), static_cast<unsigned>(hr));
     return hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT CoRevokeClassObject(DWORD cookie)
-{
+try {
     VARNEL_TRACE(Com, "CoRevokeClassObject cookie %u", static_cast<unsigned>(cookie));
     auto apartment = com::CurrentApartment();
     if (!apartment) return CO_E_NOTINITIALIZED;
@@ -199,4 +202,6 @@ HRESULT CoRevokeClassObject(DWORD cookie)
     }
     com::Withdraw(revoked);
     return S_OK;
+} catch (...) {
+    return HresultFromCaughtException();
 }

@@ -5,6 +5,7 @@
 #include "trace_text.h"
 
 #include <objbase.h>
+#include <varnel/com_object.h>
 #include <varnel/debug_channel.h>
 
 namespace {
@@ -51,7 +52,7 @@ HRESULT CreateThroughClassObject(REFCLSID clsid, IUnknown* outer, DWORD clsctx, 
 }  // namespace
 
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID, REFIID riid, LPVOID* object)
-{
+try {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!com::IsThreadInitialized()) return CO_E_NOTINITIALIZED;
@@ -59,10 +60,12 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID, REFIID riid, LPVO
     HRESULT hr = FindClassObject(clsid, clsctx, riid, object);
     VARNEL_TRACE(Com, "CoGetClassObject %s -> 0x%08X", FormatGuid(clsid).c_str(), static_cast<unsigned>(hr));
     return hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID riid, LPVOID* object)
-{
+try {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!com::IsThreadInitialized()) return CO_E_NOTINITIALIZED;
@@ -70,4 +73,6 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID r
     HRESULT hr = CreateThroughClassObject(clsid, outer, clsctx, riid, object);
     VARNEL_TRACE(Com, "CoCreateInstance %s -> 0x%08X", FormatGuid(clsid).c_str(), static_cast<unsigned>(hr));
     return hr;
+} catch (...) {
+    return HresultFromCaughtException();
 }

@@ -4,6 +4,8 @@
 #include <functional>
 #include <mutex>
 
+#include <varnel/exception_boundary.h>
+
 namespace {
 
 using com::registry::Hive;
@@ -116,9 +118,11 @@ LSTATUS ChangeKey(HKEY key, REGSAM needed, const std::function<LSTATUS(Hive&, co
 
 LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR, DWORD, REGSAM access, LPSECURITY_ATTRIBUTES,
                         PHKEY result, DWORD* disposition)
-{
+try {
     if (reserved) return ERROR_INVALID_PARAMETER;
     return OpenOrCreate(key, subKey, access, true, result, disposition);
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result)
@@ -127,8 +131,10 @@ LSTATUS RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result)
 }
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result)
-{
+try {
     return OpenOrCreate(key, subKey, access, false, result, nullptr);
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result)
@@ -137,7 +143,7 @@ LSTATUS RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result)
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
-{
+try {
     if (reserved || (!data && size)) return ERROR_INVALID_PARAMETER;
     if (type == REG_DWORD && size != sizeof(DWORD)) return ERROR_INVALID_PARAMETER;
     std::string name = valueName ? valueName : "";
@@ -146,10 +152,12 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, c
         hive.FindKey(ref.path)->values[com::registry::Fold(name)] = {name, type, bytes};
         return static_cast<LSTATUS>(ERROR_SUCCESS);
     });
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD)
-{
+try {
     if (type != REG_SZ || !data) return ERROR_INVALID_PARAMETER;
     HKEY target = nullptr;
     LSTATUS status = RegCreateKeyExA(key, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &target, nullptr);
@@ -158,10 +166,12 @@ LSTATUS RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD)
                             static_cast<DWORD>(std::strlen(data) + 1));
     RegCloseKey(target);
     return status;
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size)
-{
+try {
     if (reserved || (data && !size)) return ERROR_INVALID_PARAMETER;
     KeyRef ref;
     if (LSTATUS status = Resolve(key, ref); status != ERROR_SUCCESS) return status;
@@ -174,10 +184,12 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* typ
     if (it == values.end()) return ERROR_FILE_NOT_FOUND;
     if (type) *type = it->second.type;
     return CopyOut(StoredBytes(it->second), data, size);
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, LONG* size)
-{
+try {
     if (data && !size) return ERROR_INVALID_PARAMETER;
     HKEY target = nullptr;
     LSTATUS status = RegOpenKeyExA(key, subKey, 0, KEY_QUERY_VALUE, &target);
@@ -191,19 +203,23 @@ LSTATUS RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, LONG* size)
     }
     if (size && (status == ERROR_SUCCESS || status == ERROR_MORE_DATA)) *size = static_cast<LONG>(bytes);
     return status;
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName)
-{
+try {
     std::string folded = com::registry::Fold(valueName ? valueName : "");
     return ChangeKey(key, KEY_SET_VALUE, [&](Hive& hive, const KeyRef& ref) {
         return static_cast<LSTATUS>(hive.FindKey(ref.path)->values.erase(folded) ? ERROR_SUCCESS
                                                                                   : ERROR_FILE_NOT_FOUND);
     });
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey)
-{
+try {
     if (!subKey || !*subKey) return ERROR_INVALID_PARAMETER;
     KeyRef base;
     if (LSTATUS status = Resolve(key, base); status != ERROR_SUCCESS) return status;
@@ -220,10 +236,12 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey)
     if (hive.HasSubKeys(target->path)) return ERROR_ACCESS_DENIED;
     hive.RemoveTree(target->path);
     return WriteTree(*target, hive);
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
-{
+try {
     KeyRef base;
     if (LSTATUS status = Resolve(key, base); status != ERROR_SUCCESS) return status;
     auto target = com::registry::SubKey(base, subKey ? subKey : "", KEY_ALL_ACCESS);
@@ -238,6 +256,8 @@ LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
     if (subKey && !target->path.empty()) hive.RemoveTree(target->path);
     else hive.ClearKey(target->path);
     return WriteTree(*target, hive);
+} catch (...) {
+    return win32::ErrorFromCaughtException();
 }
 
 LSTATUS RegCloseKey(HKEY key) { return com::registry::CloseHandle(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; }

@@ -78,6 +78,8 @@ Status AtomicFile::Create(const std::string& target)
 Status AtomicFile::Commit()
 {
     if (!fd_) return FailureFromErrno(EBADF);
+    // Allocated before the rename: once the target is replaced, nothing may fail.
+    const std::string folder = FolderOf(target_);
     bool ok = Fsync(fd_.get()) == 0;
     ok = ok && fd_.Reset() == 0;
     ok = ok && Rename(temporary_.c_str(), target_.c_str()) == 0;
@@ -87,7 +89,7 @@ Status AtomicFile::Commit()
         return failure;
     }
     temporary_.clear();
-    SyncFolder(FolderOf(target_));
+    SyncFolder(folder);
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include <varnel/errno_map.h>
+#include <varnel/exception_boundary.h>
 
 namespace {
 
@@ -101,7 +102,7 @@ bool IsSearch(Search* search)
 }  // namespace
 
 HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData)
-{
+try {
     if (!fileName || !*fileName || !findData) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -124,10 +125,13 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData)
     std::lock_guard lock(searchesMutex);
     searches.insert(search.get());
     return search.release();
+} catch (...) {
+    SetLastError(win32::ErrorFromCaughtException());
+    return INVALID_HANDLE_VALUE;
 }
 
 BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData)
-{
+try {
     auto* search = static_cast<Search*>(findFile);
     if (!IsSearch(search)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -142,6 +146,9 @@ BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData)
         return FALSE;
     }
     return TRUE;
+} catch (...) {
+    SetLastError(win32::ErrorFromCaughtException());
+    return FALSE;
 }
 
 BOOL FindClose(HANDLE findFile)

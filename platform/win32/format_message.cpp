@@ -6,6 +6,7 @@
 #include <string>
 
 #include <system_messages.h>
+#include <varnel/exception_boundary.h>
 
 namespace {
 
@@ -47,7 +48,7 @@ DWORD CopyToNewBlock(const std::string& text, LPSTR* out, DWORD size)
 
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
                      va_list* arguments)
-{
+try {
     const bool allocate = flags & FORMAT_MESSAGE_ALLOCATE_BUFFER;
     if (allocate && buffer) *reinterpret_cast<LPSTR*>(buffer) = nullptr;
     // Only the system's table is here: no texts from strings, modules or line widths.
@@ -65,4 +66,6 @@ DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
 
     const std::string text = std::string(*found) + "\r\n";
     return allocate ? CopyToNewBlock(text, reinterpret_cast<LPSTR*>(buffer), size) : CopyToBuffer(text, buffer, size);
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }

@@ -12,6 +12,7 @@
 #include <varnel/atomic_file.h>
 #include <varnel/codepage.h>
 #include <varnel/errno_map.h>
+#include <varnel/exception_boundary.h>
 #include <profile_document.h>
 #include <varnel/syscalls.h>
 #include <winnls.h>
@@ -133,7 +134,7 @@ BOOL Store(const char* fileName, const Loaded& loaded, bool removal)
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                LPCSTR fileName)
-{
+try {
     if (!buffer || size == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -148,17 +149,24 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     DWORD copied = CopyString(value ? *value : WithoutTrailingBlanks(defaultValue), buffer, size);
     if (GetLastError() != ERROR_MORE_DATA) SetLastError(error);
     return copied;
+} catch (...) {
+    if (buffer && size) buffer[0] = 0;
+    SetLastError(win32::ErrorFromCaughtException());
+    return 0;
 }
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName)
-{
+try {
     auto value = ReadValue(section, key, fileName);
     if (!value || value->empty()) return static_cast<UINT>(defaultValue);
     return ParseLeadingInteger(*value);
+} catch (...) {
+    SetLastError(win32::ErrorFromCaughtException());
+    return static_cast<UINT>(defaultValue);
 }
 
 DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName)
-{
+try {
     if (!section || !buffer || !size || !fileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -166,10 +174,14 @@ DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR
     Loaded loaded = Load(fileName);
     SetLastError(loaded.error ? win32::ErrorFromErrno(loaded.error, fileName) : ERROR_SUCCESS);
     return CopyNames(loaded.document.SectionLines(section), buffer, size);
+} catch (...) {
+    if (buffer && size) buffer[0] = 0;
+    SetLastError(win32::ErrorFromCaughtException());
+    return 0;
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
-{
+try {
     if (!section && !key && !value) return TRUE;  // a cache flush: nothing is cached
     if (!section || !fileName || !*fileName) return Fail(ERROR_INVALID_PARAMETER);
 
@@ -180,10 +192,12 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     else if (!value) loaded.document.RemoveKey(section, key);
     else loaded.document.Set(section, key, value);
     return Store(fileName, loaded, !key || !value);
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }
 
 BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName)
-{
+try {
     if (!section || !fileName || !*fileName) return Fail(ERROR_INVALID_PARAMETER);
     std::lock_guard lock(writeMutex);
     Loaded loaded = Load(fileName);
@@ -196,4 +210,6 @@ BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fi
     for (const char* line = keysAndValues; *line; line += std::strlen(line) + 1) lines.emplace_back(line);
     loaded.document.ReplaceSection(section, lines);
     return Store(fileName, loaded, false);
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <varnel/errno_map.h>
+#include <varnel/exception_boundary.h>
 #include <varnel/syscalls.h>
 #include <winbase.h>
 
@@ -67,7 +68,7 @@ BOOL Fail(DWORD error)
 }  // namespace
 
 BOOL SHGetSpecialFolderPathA(HWND, LPSTR path, int folder, BOOL create)
-{
+try {
     create = create || (folder & CSIDL_FLAG_CREATE);
     folder &= ~CSIDL_FLAG_CREATE;
     if (!path || (folder != CSIDL_APPDATA && folder != CSIDL_PROFILE)) return Fail(ERROR_INVALID_PARAMETER);
@@ -83,4 +84,6 @@ BOOL SHGetSpecialFolderPathA(HWND, LPSTR path, int folder, BOOL create)
     }
     std::memcpy(path, found->c_str(), found->size() + 1);
     return TRUE;
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <varnel/errno_map.h>
+#include <varnel/exception_boundary.h>
 #include <varnel/syscalls.h>
 
 namespace {
@@ -29,7 +30,7 @@ UINT Fail(DWORD error)
 }  // namespace
 
 UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName)
-{
+try {
     if (!path || !*path || !tempFileName) return Fail(ERROR_INVALID_PARAMETER);
     if (unique != 0) {
         const std::string name = TempName(path, prefix, unique);
@@ -59,4 +60,6 @@ UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileNam
         return number;
     }
     return Fail(ERROR_FILE_EXISTS);
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }

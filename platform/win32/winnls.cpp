@@ -5,6 +5,7 @@
 #include <string>
 
 #include <varnel/codepage.h>
+#include <varnel/exception_boundary.h>
 #include <text_codec.h>
 #include <winbase.h>
 
@@ -42,7 +43,7 @@ int Deliver(const std::basic_string<Unit>& result, Unit* dst, int dstLen)
 }  // namespace
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLen, LPWSTR dst, int dstLen)
-{
+try {
     if (!src || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dstLen > 0 && !dst))
         return Fail(ERROR_INVALID_PARAMETER);
     codePage = win32::nls::ResolveCodePage(codePage);
@@ -59,11 +60,13 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLen, LPWS
                        : win32::nls::DecodeWithIconv(charset, bytes, strict);
     if (!result) return Fail(strict ? ERROR_NO_UNICODE_TRANSLATION : ERROR_INVALID_PARAMETER);
     return Deliver(*result, reinterpret_cast<char16_t*>(dst), dstLen);
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPSTR dst, int dstLen,
                         LPCSTR defChar, BOOL* usedDef)
-{
+try {
     if (!src || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dstLen > 0 && !dst))
         return Fail(ERROR_INVALID_PARAMETER);
     codePage = win32::nls::ResolveCodePage(codePage);
@@ -83,4 +86,6 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPS
     int written = Deliver(result->bytes, dst, dstLen);
     if (written && usedDef) *usedDef = result->usedDefault ? TRUE : FALSE;
     return written;
+} catch (...) {
+    return Fail(win32::ErrorFromCaughtException());
 }
