@@ -66,11 +66,11 @@ SpeakQueue::~SpeakQueue()
 
 void SpeakQueue::Purge()
 {
-    std::deque<SpeakRequest> discarded;
+    std::list<SpeakRequest> discarded;  // allocates nothing: the destructor purges too
     {
         std::lock_guard lock(mutex_);
         paused_ = false;
-        discarded.swap(queue_);
+        discarded.splice(discarded.end(), queue_);
         for (SpeakRequest& request : discarded) request.state->done = true;
         if (current_) current_->cancel.Cancel();
     }

@@ -13,7 +13,7 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -80,7 +80,7 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<SpeakRequest> queue_;
+    std::list<SpeakRequest> queue_;  // a list: a purge takes it whole without allocating
     std::shared_ptr<RequestState> current_;
     HRESULT failure_ = S_OK;
     HRESULT lastResult_ = S_OK;

@@ -19,9 +19,6 @@ namespace {
 
 using namespace speech_test;
 
-// Enough for every call below; a sweep that reaches it has stopped finding its end.
-constexpr std::size_t kMostAllocations = 2000;
-
 struct SweepResult {
     std::size_t allocations = 0;  // the call's allocations on this thread
     std::set<HRESULT> failures;    // what the attempts that ran short returned
@@ -32,19 +29,18 @@ struct SweepResult {
 SweepResult Sweep(const std::function<HRESULT()>& call)
 {
     SweepResult result;
-    allocation_watch::Watch watch;
-    for (std::size_t nth = 1; nth <= kMostAllocations; ++nth) {
-        watch.FailNthOnThisThread(nth);
+    const auto allocations = allocation_watch::SweepAllocations([&](allocation_watch::Watch& watch) {
         const HRESULT hr = call();
-        if (!watch.NthFailed()) {
-            watch.FailNthOnThisThread(0);
+        const bool ranShort = watch.NthFailed();
+        watch.StopFailing();
+        if (ranShort) {
+            if (hr != S_OK) result.failures.insert(hr);
+        } else {
             EXPECT_EQ(hr, S_OK) << "with every allocation granted";
-            result.allocations = nth - 1;
-            return result;
         }
-        if (hr != S_OK) result.failures.insert(hr);
-    }
-    ADD_FAILURE() << "the call made more than " << kMostAllocations << " allocations";
+    });
+    EXPECT_TRUE(allocations) << "the call never ran through";
+    result.allocations = allocations.value_or(0);
     return result;
 }
 
@@ -121,8 +117,12 @@ TEST_F(OutOfMemory, AutomationCallsReportIt)
     SysFreeString(text);
 }
 
-TEST_F(OutOfMemory, TokenMethodsReportIt)
+TEST_F(OutOfMemory, CreationAndTokenMethodsReportIt)
 {
+    ExpectOnlyOutOfMemory(Sweep([] {
+        CComPtr<ISpVoice> voice;
+        return voice.CoCreateInstance(CLSID_SpVoice);
+    }));
     CComPtr<ISpObjectTokenCategory> category;
     ASSERT_EQ(category.CoCreateInstance(CLSID_SpObjectTokenCategory), S_OK);
     ExpectOnlyOutOfMemory(Sweep([&] { return category->SetId(SPCAT_VOICES, FALSE); }));
