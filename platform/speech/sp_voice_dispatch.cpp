@@ -33,8 +33,12 @@ HRESULT TextArgument(const dispatch::Arguments& args, UINT index, std::u16string
     VARIANT converted;
     HRESULT hr = args.Get(index, VT_BSTR, converted, argErr);
     if (FAILED(hr)) return hr;
+    // Cleared however the copy below ends: it allocates, and may throw.
+    struct ClearOnExit {
+        VARIANT& value;
+        ~ClearOnExit() { VariantClear(&value); }
+    } clear{converted};
     if (converted.bstrVal) text.assign(converted.bstrVal, SysStringLen(converted.bstrVal));
-    VariantClear(&converted);
     return S_OK;
 }
 
