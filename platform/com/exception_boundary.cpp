@@ -1,14 +1,9 @@
 #include <varnel/com_object.h>
+#include <varnel/exception_boundary.h>
 
-#include <new>
+#include <winbase.h>
 
 HRESULT HresultFromCaughtException() noexcept
 {
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return win32::ErrorFromCaughtException() == ERROR_NOT_ENOUGH_MEMORY ? E_OUTOFMEMORY : E_UNEXPECTED;
 }
